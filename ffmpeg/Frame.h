@@ -1,5 +1,8 @@
 #pragma once
 
+// Before the FFmpeg headers, which need the C99 integer constant macros in C++.
+#include <cstdint>
+
 extern "C" {
 #include <libavutil/frame.h>
 #include <libavutil/pixfmt.h>
@@ -7,7 +10,6 @@ extern "C" {
 
 #include <QMetaType>
 
-#include <cstdint>
 #include <memory>
 
 namespace FFmpeg {

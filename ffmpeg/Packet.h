@@ -1,12 +1,14 @@
 #pragma once
 
+// Before the FFmpeg headers, which need the C99 integer constant macros in C++.
+#include <cstdint>
+
 extern "C" {
 #include <libavcodec/packet.h>
 }
 
 #include <QMetaType>
 
-#include <cstdint>
 #include <memory>
 
 namespace FFmpeg {
