@@ -17,6 +17,12 @@ ScaleAndReformat::~ScaleAndReformat()
 int ScaleAndReformat::initialize(int sourceWidth, int sourceHeight, AVPixelFormat sourceFormat,
                                  int destinationWidth, int destinationHeight, AVPixelFormat destinationFormat)
 {
+    // libswscale asserts on formats it does not know instead of failing; refuse them here.
+    if (!sws_isSupportedInput(sourceFormat) || !sws_isSupportedOutput(destinationFormat)) {
+        sws_freeContext(context_);
+        context_ = nullptr;
+        return 1;
+    }
     // The cached form frees the old context when the values change and keeps it when they do not.
     context_ = sws_getCachedContext(context_, sourceWidth, sourceHeight, sourceFormat, destinationWidth,
                                     destinationHeight, destinationFormat, SWS_BICUBIC, nullptr, nullptr, nullptr);

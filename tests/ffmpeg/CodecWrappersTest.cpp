@@ -1,0 +1,292 @@
+#include "ffmpeg/CodecContextImpl.h"
+#include "ffmpeg/FormatContext.h"
+#include "ffmpeg/Frame.h"
+#include "ffmpeg/Packet.h"
+#include "ffmpeg/ScaleAndReformat.h"
+#include "support/TestMedia.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using FFmpeg::CodecContext;
+using FFmpeg::CodecContextImpl;
+using FFmpeg::FormatContext;
+using FFmpeg::Frame;
+using FFmpeg::Packet;
+
+namespace {
+
+// A decoder description without a stream, filled by hand, for the audio arithmetic.
+std::unique_ptr<CodecContextImpl> audioContext(int channels, AVSampleFormat format, int sampleRate)
+{
+    AVCodecContext* context = avcodec_alloc_context3(nullptr);
+    context->codec_type = AVMEDIA_TYPE_AUDIO;
+    context->ch_layout.order = AV_CHANNEL_ORDER_UNSPEC;
+    context->ch_layout.nb_channels = channels;
+    context->sample_fmt = format;
+    context->sample_rate = sampleRate;
+    return std::make_unique<CodecContextImpl>(nullptr, context, nullptr);
+}
+
+} // namespace
+
+TEST(FormatContext, ClosedContextAnswersEmptyAndRefusesWork)
+{
+    FormatContext context;
+    Packet packet;
+    EXPECT_FALSE(context.isOpen());
+    EXPECT_EQ(context.numStreams(), 0);
+    EXPECT_EQ(context.codecContext(0), nullptr);
+    EXPECT_EQ(context.codecName(3), "");
+    EXPECT_EQ(context.duration(), 0.0);
+    EXPECT_EQ(context.seek(1.0), 1);
+    EXPECT_EQ(context.readFrame(packet), 1);
+    EXPECT_EQ(context.dumpFormat(), 1);
+}
+
+TEST(FormatContext, EntryNDescribesStreamN)
+{
+    FormatContext context;
+    ASSERT_EQ(context.open(TestMedia::path("subtitles.mkv")), 0);
+    ASSERT_EQ(context.numStreams(), 3);
+    EXPECT_EQ(context.codecContext(0)->mediaType(), AVMEDIA_TYPE_SUBTITLE);
+    EXPECT_EQ(context.codecContext(1)->mediaType(), AVMEDIA_TYPE_AUDIO);
+    EXPECT_EQ(context.codecContext(2)->mediaType(), AVMEDIA_TYPE_VIDEO);
+    EXPECT_EQ(context.findBestStream(AVMEDIA_TYPE_VIDEO), 2);
+    EXPECT_EQ(context.findBestStream(AVMEDIA_TYPE_AUDIO), 1);
+    EXPECT_EQ(context.codecContext(2)->width(), 160);
+    EXPECT_EQ(context.codecContext(2)->height(), 96);
+    EXPECT_NE(context.codecName(2).find("H.264"), std::string::npos) << context.codecName(2);
+    EXPECT_EQ(context.codecName(3), "");
+    EXPECT_EQ(context.codecContext(3), nullptr);
+    EXPECT_NEAR(context.duration(), 2.0, 0.1);
+
+    // Packets carry the stream numbers the entries are indexed by.
+    Packet packet;
+    ASSERT_EQ(context.readFrame(packet), 0);
+    EXPECT_NE(context.codecContext(static_cast<unsigned>(packet.streamId())), nullptr);
+
+    EXPECT_EQ(context.close(), 0);
+    EXPECT_EQ(context.numStreams(), 0);
+    EXPECT_EQ(context.codecName(2), "");
+}
+
+TEST(FormatContext, FilesThatAreNoMediaFailToOpenAndLeaveItClosed)
+{
+    for (const char* name : {"empty.mp4", "text.avi", "random.mp4", "does-not-exist.mp4"}) {
+        FormatContext context;
+        EXPECT_EQ(context.open(TestMedia::path(name)), 1) << name;
+        EXPECT_FALSE(context.isOpen()) << name;
+        EXPECT_EQ(context.numStreams(), 0) << name;
+    }
+    // A failed open also closes what was open before.
+    FormatContext context;
+    ASSERT_EQ(context.open(TestMedia::path("h264_aac.mp4")), 0);
+    EXPECT_EQ(context.open(TestMedia::path("empty.mp4")), 1);
+    EXPECT_FALSE(context.isOpen());
+}
+
+TEST(FormatContext, RawStreamWithoutKnownLengthReportsNoDuration)
+{
+    FormatContext context;
+    ASSERT_EQ(context.open(TestMedia::path("raw.h264")), 0);
+    EXPECT_EQ(context.numStreams(), 1);
+    EXPECT_GE(context.duration(), 0.0);
+}
+
+TEST(FormatContext, SeekLandsOnTheKeyFrameAtOrBeforeTheTarget)
+{
+    FormatContext context;
+    ASSERT_EQ(context.open(TestMedia::path("h264_aac.mp4")), 0);
+    const int video = context.findBestStream(AVMEDIA_TYPE_VIDEO);
+    const CodecContext& codec = *context.codecContext(static_cast<unsigned>(video));
+
+    // Key frames are one second apart, so 2.5 s lands on the key frame presented at 2.0 s.
+    ASSERT_EQ(context.seek(2.5), 0);
+    Packet packet;
+    do {
+        ASSERT_EQ(context.readFrame(packet), 0);
+    } while (packet.streamId() != video);
+    EXPECT_TRUE(packet.avPacket()->flags & AV_PKT_FLAG_KEY);
+    EXPECT_NEAR(codec.ptsToSeconds(packet.pts()), 2.0, 1e-6);
+}
+
+TEST(CodecContextImpl, CopyIsAnIndependentDecoderThatOpens)
+{
+    FormatContext context;
+    ASSERT_EQ(context.open(TestMedia::path("h264_aac.mp4")), 0);
+    const CodecContext& entry = *context.codecContext(static_cast<unsigned>(context.findBestStream(AVMEDIA_TYPE_VIDEO)));
+    std::unique_ptr<CodecContext> copy(entry.createCopy());
+    ASSERT_TRUE(copy->isValid());
+    EXPECT_EQ(copy->codecId(), AV_CODEC_ID_H264);
+    EXPECT_EQ(copy->width(), 160);
+    EXPECT_EQ(copy->open(), 0);
+    EXPECT_EQ(copy->close(), 0);
+    EXPECT_FALSE(copy->isValid());
+    EXPECT_EQ(copy->open(), 1); // closed for good
+    EXPECT_TRUE(entry.isValid());
+
+    // A copy of an entry that has no decoder is invalid.
+    std::unique_ptr<CodecContext> invalidCopy(copy->createCopy());
+    EXPECT_FALSE(invalidCopy->isValid());
+    EXPECT_EQ(invalidCopy->codecName(), "");
+    EXPECT_EQ(invalidCopy->width(), 0);
+    EXPECT_EQ(invalidCopy->pixelFormat(), AV_PIX_FMT_NONE);
+    EXPECT_EQ(invalidCopy->sampleFormat(), AV_SAMPLE_FMT_NONE);
+    EXPECT_EQ(invalidCopy->channelLayout(), 3);
+}
+
+TEST(CodecContextImpl, ReportsTheAudioLayoutsOfRealFiles)
+{
+    struct Expected
+    {
+        const char* name;
+        int channels;
+        int sampleRate;
+        int64_t layout;
+    };
+    for (const Expected& expected : {Expected{"tone_mono_22050.wav", 1, 22050, AV_CH_LAYOUT_MONO},
+                                     Expected{"tone_stereo_44100.mp3", 2, 44100, AV_CH_LAYOUT_STEREO},
+                                     Expected{"tone_stereo_44100.m4a", 2, 44100, AV_CH_LAYOUT_STEREO},
+                                     Expected{"tone_51_48000.flac", 6, 48000, AV_CH_LAYOUT_5POINT1_BACK}}) {
+        FormatContext context;
+        ASSERT_EQ(context.open(TestMedia::path(expected.name)), 0) << expected.name;
+        EXPECT_LT(context.findBestStream(AVMEDIA_TYPE_VIDEO), 0) << expected.name;
+        const CodecContext& audio = *context.codecContext(static_cast<unsigned>(context.findBestStream(AVMEDIA_TYPE_AUDIO)));
+        EXPECT_EQ(audio.numChannels(), expected.channels) << expected.name;
+        EXPECT_EQ(audio.sampleRate(), expected.sampleRate) << expected.name;
+        EXPECT_EQ(audio.channelLayout(), expected.layout) << expected.name;
+    }
+}
+
+TEST(CodecContextImpl, ChannelLayoutFallsBackOnTheChannelCount)
+{
+    EXPECT_EQ(audioContext(2, AV_SAMPLE_FMT_S16, 44100)->channelLayout(), 3);
+    EXPECT_EQ(audioContext(1, AV_SAMPLE_FMT_S16, 44100)->channelLayout(), 4);
+    EXPECT_EQ(audioContext(6, AV_SAMPLE_FMT_S16, 44100)->channelLayout(), 0);
+}
+
+TEST(CodecContextImpl, AudioDurations)
+{
+    auto context = audioContext(2, AV_SAMPLE_FMT_S16, 44100);
+    EXPECT_DOUBLE_EQ(context->durationForNumSamples(44100), 1.0);
+    EXPECT_DOUBLE_EQ(context->durationForBytes(176400), 1.0);
+    auto silent = audioContext(2, AV_SAMPLE_FMT_S16, 0);
+    EXPECT_EQ(silent->durationForNumSamples(100), 0.0);
+    EXPECT_EQ(silent->durationForBytes(100), 0.0);
+}
+
+TEST(CodecContextImpl, ConvertsBetweenStreamTimeAndSeconds)
+{
+    FormatContext context;
+    ASSERT_EQ(context.open(TestMedia::path("tone_stereo_44100.m4a")), 0);
+    const CodecContext& audio = *context.codecContext(0);
+    EXPECT_EQ(audio.ptsToSeconds(AV_NOPTS_VALUE), 0.0);
+    EXPECT_EQ(audio.secondsToPts(-1.0), 0);
+    EXPECT_DOUBLE_EQ(audio.ptsToSeconds(44100), 1.0); // time base 1/44100
+    EXPECT_EQ(audio.secondsToPts(0.5), 22050);
+
+    // Without a stream nothing converts.
+    auto streamless = audioContext(2, AV_SAMPLE_FMT_S16, 44100);
+    EXPECT_EQ(streamless->ptsToSeconds(1000), 0.0);
+    EXPECT_EQ(streamless->secondsToPts(1.0), 0);
+}
+
+TEST(Frame, BufferRowsArePackedWithoutGaps)
+{
+    Frame frame;
+    ASSERT_EQ(frame.allocateBuffer(AV_PIX_FMT_BGRA, 101, 51), 0);
+    EXPECT_EQ(frame.width(), 101);
+    EXPECT_EQ(frame.height(), 51);
+    EXPECT_EQ(frame.pixelFormat(), AV_PIX_FMT_BGRA);
+    EXPECT_EQ(frame.avFrame()->linesize[0], 101 * 4);
+
+    const std::vector<unsigned char> pixels(101 * 51 * 4, 0x7f);
+    EXPECT_EQ(frame.fillImage(pixels.data(), pixels.size()), 0);
+    EXPECT_EQ(frame.avFrame()->data[0][101 * 51 * 4 - 1], 0x7f);
+    EXPECT_EQ(frame.fillImage(pixels.data(), pixels.size() + 1), 1);
+    EXPECT_EQ(frame.fillImage(nullptr, 4), 1);
+    EXPECT_EQ(frame.fillImage(pixels.data(), 0), 1);
+
+    Frame withoutBuffer;
+    EXPECT_EQ(withoutBuffer.fillImage(pixels.data(), 4), 1);
+    EXPECT_EQ(withoutBuffer.allocateBuffer(AV_PIX_FMT_NONE, 4, 4), 1);
+    EXPECT_EQ(withoutBuffer.fillImage(pixels.data(), 4), 1);
+}
+
+TEST(Frame, CopySharesThePictureAndCannotBeFilled)
+{
+    Frame frame;
+    ASSERT_EQ(frame.allocateBuffer(AV_PIX_FMT_BGRA, 4, 2), 0);
+    frame.avFrame()->pts = 1234;
+    frame.setOverrideTime(77);
+    Frame copy(frame);
+    EXPECT_EQ(copy.avFrame()->data[0], frame.avFrame()->data[0]);
+    EXPECT_EQ(copy.avFrame()->pts, 1234);
+    EXPECT_EQ(copy.bestEffortTimeStamp(), 77);
+    const unsigned char pixels[4] = {1, 2, 3, 4};
+    EXPECT_EQ(copy.fillImage(pixels, sizeof pixels), 1);
+}
+
+TEST(Frame, OverrideTimeWinsOverTheDecodersTime)
+{
+    Frame frame;
+    frame.avFrame()->best_effort_timestamp = 500;
+    EXPECT_EQ(frame.bestEffortTimeStamp(), 500);
+    frame.setOverrideTime(900);
+    EXPECT_EQ(frame.bestEffortTimeStamp(), 900);
+}
+
+TEST(Frame, CopyMetadataCarriesTimesButNotPixels)
+{
+    Frame source;
+    ASSERT_EQ(source.allocateBuffer(AV_PIX_FMT_BGRA, 2, 2), 0);
+    source.avFrame()->pts = 42;
+    source.avFrame()->best_effort_timestamp = 40;
+    Frame target;
+    ASSERT_EQ(target.allocateBuffer(AV_PIX_FMT_GRAY8, 2, 2), 0);
+    EXPECT_EQ(target.copyMetadata(source), 0);
+    EXPECT_EQ(target.avFrame()->pts, 42);
+    EXPECT_EQ(target.bestEffortTimeStamp(), 40);
+    EXPECT_NE(target.avFrame()->data[0], source.avFrame()->data[0]);
+    EXPECT_EQ(target.copyMetadata(target), 1);
+}
+
+TEST(Packet, StartsEmptyWithoutTime)
+{
+    Packet packet;
+    EXPECT_EQ(packet.avPacket()->data, nullptr);
+    EXPECT_EQ(packet.avPacket()->size, 0);
+    EXPECT_EQ(packet.pts(), AV_NOPTS_VALUE);
+}
+
+TEST(ScaleAndReformat, ConvertsOnlyOnceInitialised)
+{
+    Frame source;
+    ASSERT_EQ(source.allocateBuffer(AV_PIX_FMT_YUV420P, 16, 8), 0);
+    Frame target;
+    ASSERT_EQ(target.allocateBuffer(AV_PIX_FMT_BGRA, 16, 8), 0);
+    UTILS::ScaleAndReformat scaler;
+    EXPECT_EQ(scaler.scale(source.avFrame()->data, source.avFrame()->linesize, 0, 8, target.avFrame()->data,
+                           target.avFrame()->linesize),
+              0);
+    EXPECT_EQ(scaler.initialize(16, 8, AV_PIX_FMT_NONE, 16, 8, AV_PIX_FMT_BGRA), 1);
+    ASSERT_EQ(scaler.initialize(16, 8, AV_PIX_FMT_YUV420P, 16, 8, AV_PIX_FMT_BGRA), 0);
+    EXPECT_EQ(scaler.scale(source.avFrame()->data, source.avFrame()->linesize, 0, 8, target.avFrame()->data,
+                           target.avFrame()->linesize),
+              8);
+
+    // The codec-context forms read the size and format from the decoder description.
+    AVCodecContext* described = avcodec_alloc_context3(nullptr);
+    described->width = 16;
+    described->height = 8;
+    described->pix_fmt = AV_PIX_FMT_YUV420P;
+    EXPECT_EQ(scaler.initialize(*described, 8, 4, AV_PIX_FMT_BGRA), 0);
+    EXPECT_EQ(scaler.initialize(8, 4, AV_PIX_FMT_BGRA, described), 0);
+    avcodec_free_context(&described);
+}

@@ -1,0 +1,76 @@
+#include "TestMedia.h"
+
+#include "ffmpeg/Frame.h"
+#include "ffmpeg/ScaleAndReformat.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace TestMedia {
+
+namespace {
+
+// The pattern: ten cells side by side; cell 0 white, cell 9 black, cells 1..8 bits 0..7.
+constexpr int kNumCells = 10;
+constexpr int kNumBits = 8;
+// Grey levels beyond these are clearly white or black; anything between means no pattern.
+constexpr int kWhiteAbove = 170;
+constexpr int kBlackBelow = 85;
+// Seconds that a frame time may lie before a frame's nominal time and still count as that frame,
+// for containers that round time stamps to milliseconds.
+constexpr double kTimeRounding = 0.002;
+
+// 1 for white, 0 for black, -1 for neither.
+int cellValue(const FFmpeg::Frame& grey, int cell)
+{
+    const AVFrame* frame = grey.avFrame();
+    const int x = (2 * cell + 1) * frame->width / (2 * kNumCells);
+    const int y = frame->height / 2;
+    const int level = frame->data[0][y * frame->linesize[0] + x];
+    if (level > kWhiteAbove)
+        return 1;
+    if (level < kBlackBelow)
+        return 0;
+    return -1;
+}
+
+} // namespace
+
+std::string path(const std::string& name)
+{
+    const char* folder = std::getenv("MP2_TEST_MEDIA_DIR");
+    return std::string(folder ? folder : ".") + "/" + name;
+}
+
+int frameNumberOf(const FFmpeg::Frame& frame)
+{
+    if (frame.width() < kNumCells || frame.height() < 1)
+        return -1;
+    FFmpeg::Frame grey;
+    UTILS::ScaleAndReformat scaler;
+    if (grey.allocateBuffer(AV_PIX_FMT_GRAY8, frame.width(), frame.height()) != 0
+        || scaler.initialize(frame.width(), frame.height(), frame.pixelFormat(), frame.width(), frame.height(),
+                             AV_PIX_FMT_GRAY8) != 0)
+        return -1;
+    const AVFrame* source = frame.avFrame();
+    if (scaler.scale(source->data, source->linesize, 0, frame.height(), grey.avFrame()->data,
+                     grey.avFrame()->linesize) != frame.height())
+        return -1;
+    if (cellValue(grey, 0) != 1 || cellValue(grey, kNumCells - 1) != 0)
+        return -1;
+    int number = 0;
+    for (int bit = 0; bit < kNumBits; ++bit) {
+        const int value = cellValue(grey, bit + 1);
+        if (value < 0)
+            return -1;
+        number |= value << bit;
+    }
+    return number;
+}
+
+int frameNumberAt(double seconds)
+{
+    return static_cast<int>(std::floor((seconds + kTimeRounding) * kFrameRate));
+}
+
+} // namespace TestMedia
