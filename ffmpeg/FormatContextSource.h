@@ -1,0 +1,69 @@
+#pragma once
+
+#include "ffmpeg/Packet.h"
+
+#include <QMutex>
+#include <QObject>
+
+#include <memory>
+
+class QTimer;
+
+namespace FFmpeg {
+
+class FormatContext;
+
+// First stage of the playback pipeline: reads the packets of one open container, a limited time
+// ahead, and routes those of the best video and the best audio stream to the decoders. Carries out
+// seeks, announcing their start and end to the later stages.
+//
+// Lives in one thread (the decoder thread when the pipeline is threaded); only seek() may be called
+// from elsewhere.
+class FormatContextSource : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The format context must be open and outlive the source.
+    explicit FormatContextSource(FormatContext& formatContext, QObject* parent = nullptr);
+
+    // Thread-safe request; a later request replaces a target that has not been reached yet.
+    void seek(double mediaTime);
+
+signals:
+    void videoPacketReady(int streamId, std::shared_ptr<FFmpeg::Packet> packet);
+    void audioPacketReady(int streamId, std::shared_ptr<FFmpeg::Packet> packet);
+    void aboutToSeek(double toMediaTime);
+    void seekCompleted(double toMediaTime);
+    void endOfFileReached();
+
+public slots:
+    // Reads, one packet per event-loop pass, until a packet at or beyond mediaTime was forwarded.
+    void readForward(double mediaTime);
+
+private slots:
+    int seek_();
+    void readForwardImpl_();
+
+private:
+    void pickBestStreams_();
+    double readNextPacket_();
+    void emitPacket_(std::shared_ptr<FFmpeg::Packet> packet);
+    double packetDtsTime_(const FFmpeg::Packet& packet) const;
+
+    // Owned by the source's thread.
+    FormatContext& formatContext_;
+    int videoStreamId_;
+    int audioStreamId_;
+    double lastReadTime_;
+    bool endOfFile_; // also written under seekMutex_ when a seek ends
+    QTimer* readTimer_;
+    double readToTime_;
+
+    // Shared with the threads that request seeks, guarded by seekMutex_.
+    QMutex seekMutex_;
+    bool seekPending_;
+    double seekTarget_;
+};
+
+} // namespace FFmpeg
