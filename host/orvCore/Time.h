@@ -6,7 +6,8 @@ namespace orvCore {
 
 /// A signed duration: whole seconds plus a fraction in microseconds.
 /// Normalised so that 0 <= fraction() < 1000000; a negative duration has negative whole seconds
-/// and a non-negative fraction (-0.25 s is -1 s + 750000 us).
+/// and a non-negative fraction (-0.25 s is -1 s + 750000 us). Whole seconds saturate at the int64
+/// range instead of overflowing, so arithmetic on far-off or garbage values stays defined.
 class Seconds {
 public:
     static constexpr int32_t MICROSECONDS_PER_SECOND = 1000000;
