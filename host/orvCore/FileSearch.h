@@ -18,7 +18,8 @@ public:
     const std::vector<std::string>& directories() const { return directories_; }
 
     /// The full path of the first regular file called fileName (which may hold sub-folders) in
-    /// the directories, in order; fileName itself when it is an existing absolute path; else "".
+    /// the directories, in order, made absolute; fileName itself when it is an existing absolute path;
+    /// else "". This search looks in the same directories for every type.
     virtual std::string findFile(const std::string& fileName, SearchFileType type);
 
 private:
