@@ -1,7 +1,12 @@
 #include "TestMedia.h"
 
+#include "ffmpeg/FormatContext.h"
 #include "ffmpeg/Frame.h"
+#include "ffmpeg/Packet.h"
 #include "ffmpeg/ScaleAndReformat.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 
 #include <cmath>
 #include <cstdlib>
@@ -19,6 +24,8 @@ constexpr int kBlackBelow = 85;
 // Seconds that a frame time may lie before a frame's nominal time and still count as that frame,
 // for containers that round time stamps to milliseconds.
 constexpr double kTimeRounding = 0.002;
+// Far longer than any generated clip takes to read or decode; reached only when something hangs.
+constexpr int kHangGuardMs = 20000;
 
 // 1 for white, 0 for black, -1 for neither.
 int cellValue(const FFmpeg::Frame& grey, int cell)
@@ -66,6 +73,37 @@ int frameNumberOf(const FFmpeg::Frame& frame)
         number |= value << bit;
     }
     return number;
+}
+
+PacketInfo infoOf(const FFmpeg::Packet& packet)
+{
+    const AVPacket* av = packet.avPacket();
+    return PacketInfo{packet.streamId(), av->pts, av->dts, av->size, (av->flags & AV_PKT_FLAG_KEY) != 0};
+}
+
+std::vector<PacketInfo> readAllPackets(const std::string& name)
+{
+    std::vector<PacketInfo> packets;
+    FFmpeg::FormatContext context;
+    if (context.open(path(name)) != 0)
+        return packets;
+    for (;;) {
+        FFmpeg::Packet packet;
+        if (context.readFrame(packet) != 0)
+            return packets;
+        packets.push_back(infoOf(packet));
+    }
+}
+
+bool waitUntil(const std::function<bool()>& condition)
+{
+    const QDeadlineTimer guard(kHangGuardMs);
+    while (!condition()) {
+        if (guard.hasExpired())
+            return false;
+        QCoreApplication::processEvents();
+    }
+    return true;
 }
 
 int frameNumberAt(double seconds)

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace FFmpeg {
 class Frame;
+class Packet;
 }
 
 namespace TestMedia {
@@ -17,6 +21,31 @@ std::string path(const std::string& name);
 // The frame number that the generated picture encodes in its row of cells, or -1 when the picture
 // does not carry a readable pattern. Works for any pixel format the scaler reads.
 int frameNumberOf(const FFmpeg::Frame& frame);
+
+// What identifies a packet of a file, for comparing runs of packets.
+struct PacketInfo
+{
+    int streamId;
+    int64_t pts;
+    int64_t dts;
+    int size;
+    bool isKey;
+
+    bool operator==(const PacketInfo& other) const
+    {
+        return streamId == other.streamId && pts == other.pts && dts == other.dts && size == other.size;
+    }
+};
+
+PacketInfo infoOf(const FFmpeg::Packet& packet);
+
+// Every packet of the file in container order, read straight through.
+std::vector<PacketInfo> readAllPackets(const std::string& name);
+
+// Runs the event loop until the condition holds; false only when a hang guard of many seconds runs
+// out first. Unlike QTest::qWaitFor it does not sleep between passes, so a stage that works one
+// step per pass finishes quickly.
+bool waitUntil(const std::function<bool()>& condition);
 
 // The number of the frame presented at the given time, which is the latest at or before it.
 int frameNumberAt(double seconds);
