@@ -20,6 +20,9 @@ constexpr int MINUTES_PER_HOUR = 60;
 constexpr int MONTHS_PER_YEAR = 12;
 constexpr int FRACTION_DIGITS = 6;  // microseconds
 constexpr int ERROR_SEVERITY = 2;
+// No accepted form is longer than a full ISO stamp. Longer text is refused before matching, which
+// also keeps std::regex's recursive matcher from exhausting the stack on long garbage.
+constexpr std::size_t LONGEST_FORM = sizeof("2026-03-14T12:30:05.250000Z") - 1;
 
 // The clock part shared by every calendar form: hour, minute, second and an optional fraction of up
 // to six digits. Each form below ends with these four groups.
@@ -109,6 +112,8 @@ std::optional<TimeStamp> stampOf(int year, int day, const std::smatch& match, si
 
 std::optional<TimeStamp> parse(const std::string& text, int referenceYear)
 {
+    if (text.size() > LONGEST_FORM)
+        return std::nullopt;
     std::smatch match;
     if (std::regex_match(text, match, isoForm())) {
         const int year = fieldOf(match[1]);

@@ -80,6 +80,8 @@ TEST(TimeFormatter, RejectsMalformedTextAndLeavesTheStampUntouched)
         "366:00:00:00", "73:12:30:05", "073:12:30:05:", "073:12:30",
         // plain seconds
         "12345.", ".5", "-5", "+5", "1e3", "0x10", "12 345", "99999999999999999999",
+        // long garbage is refused, not matched to exhaustion
+        std::string(1000000, '1'), "2026-" + std::string(1000000, '1'), "2026-03-14T12:30:05.250000Z ",
     };
     const TimeFormatterRegistry formatter(false);
     const TimeStamp untouched(1980, Seconds(1, 2));
