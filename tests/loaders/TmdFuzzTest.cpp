@@ -32,6 +32,7 @@ constexpr int MAX_MUTATIONS = 12;
 // Far beyond any real line, to catch work that grows badly with line length.
 constexpr int MAX_LONG_LINE = 64 * 1024;
 constexpr int MAX_RANDOM_BYTES = 2048;
+constexpr int GENERATED_NAMES = 200;
 
 const std::array<const char*, 4> VALID_FILES = {
     "MediaFileName clip.mp4\n",
@@ -143,15 +144,16 @@ bool isKnownMessage(const std::string& line)
 TEST(TmdFuzzTest, DamagedFilesAreReadToTheEndAndEveryRejectionIsReportedOnce)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("generated.tmd");
     orvCore::FileSearch fallback({dir.path().toStdString()});
     Generator generator(SEED);
 
     for (int index = 0; index < GENERATED_FILES; ++index) {
         const QByteArray content = generator.next();
+        // A fresh file each time: truncating one in place makes the file system flush it to disk.
+        const QString path = dir.filePath(QString("generated-%1.tmd").arg(index));
         {
             QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             ASSERT_EQ(file.write(content), content.size());
         }
         testsupport::NotifyCapture messages(2);
@@ -169,6 +171,7 @@ TEST(TmdFuzzTest, DamagedFilesAreReadToTheEndAndEveryRejectionIsReportedOnce)
         for (std::string::size_type end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
             ASSERT_TRUE(isKnownMessage(text.substr(begin, end - begin))) << text.substr(begin, end - begin);
         ASSERT_GE(builder.allowableDelta(), 0.0);
+        QFile::remove(path);
     }
 }
 
@@ -176,7 +179,7 @@ TEST(TmdFuzzTest, ArbitraryFileNamesThatNameNoFileFailCleanly)
 {
     QTemporaryDir dir;
     Generator generator(SEED);
-    for (int index = 0; index < 200; ++index) {
+    for (int index = 0; index < GENERATED_NAMES; ++index) {
         const std::string name = dir.filePath("absent-").toStdString() + generator.randomName();
         testsupport::NotifyCapture messages(2);
         TmdBuilderAdapter builder;
