@@ -43,6 +43,7 @@ public:
 private:
     void addEntry_(const MediaParameters& params);
 
+    // All on the thread that reads the file; the entries are shared with the playlist after transfer.
     bool hideWhenNotPlaying_ = true;
     std::vector<std::shared_ptr<PlaylistEntry>> entries_;
     std::vector<std::string> bookmarks_;

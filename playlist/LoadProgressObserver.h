@@ -38,8 +38,8 @@ private:
     int calculateProgress_() const;
     void emitProgress_();
 
-    // A file that was destroyed still counts towards the total, hence guarded pointers kept in
-    // the list rather than removed.
+    // All on the owning thread. A file that was destroyed still counts towards the total, hence
+    // guarded pointers kept in the list rather than removed.
     QList<QPointer<MediaFile>> watchedFiles_;
     bool initializationFinished_ = false;
     int completed_ = 0;

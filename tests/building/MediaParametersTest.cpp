@@ -25,14 +25,6 @@ TEST(MediaParameters, DefaultRecordHasUnsetSmallWindowAndForwardPlayback)
     EXPECT_DOUBLE_EQ(params.allowableDelta(), 1.0);
 }
 
-TEST(MediaParameters, FileTypeNumbersAreFixed)
-{
-    EXPECT_EQ(MediaParameters::UNDEFINED, 0);
-    EXPECT_EQ(MediaParameters::AUDIO, 1);
-    EXPECT_EQ(MediaParameters::VIDEO, 2);
-    EXPECT_EQ(MediaParameters::IMAGE, 3);
-}
-
 TEST(MediaParameters, FullConstructorStoresValuesButMarksNoPositionAsSet)
 {
     const orvCore::TimeStamp zero(2020, orvCore::Seconds(5, 0));
