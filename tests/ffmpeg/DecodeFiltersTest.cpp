@@ -32,16 +32,6 @@ struct DecodedPicture
     double time;
 };
 
-// An opened decoder for the best stream of a type, or null.
-std::unique_ptr<CodecContext> openDecoder(const FormatContext& context, AVMediaType type)
-{
-    const int stream = context.findBestStream(type);
-    if (stream < 0)
-        return nullptr;
-    std::unique_ptr<CodecContext> decoder(context.codecContext(static_cast<unsigned>(stream))->createCopy());
-    return decoder->open() == 0 ? std::move(decoder) : nullptr;
-}
-
 // Source and decoders of one file, connected as the playback pipeline connects them.
 class DecodeChain
 {
@@ -52,8 +42,8 @@ public:
         opened = context.open(TestMedia::path(name)) == 0;
         if (!opened)
             return;
-        videoCodec = openDecoder(context, AVMEDIA_TYPE_VIDEO);
-        audioCodec = openDecoder(context, AVMEDIA_TYPE_AUDIO);
+        videoCodec = TestMedia::openDecoder(context, AVMEDIA_TYPE_VIDEO);
+        audioCodec = TestMedia::openDecoder(context, AVMEDIA_TYPE_AUDIO);
         source = std::make_unique<FormatContextSource>(context);
         QObject::connect(source.get(), &FormatContextSource::endOfFileReached, [this] { ++endsOfFile; });
         QObject::connect(source.get(), &FormatContextSource::seekCompleted, [this] { ++seeksCompleted; });
@@ -105,32 +95,6 @@ public:
     int seeksCompleted = 0;
 };
 
-// The picture a seek must end on, worked out with FFmpeg alone: from where the container seek
-// lands, decode every picture packet up to and including the first packet of any stream that is
-// presented after the target; the last picture out of the decoder is the one.
-int pictureAfterSeekRun(const std::string& name, double target)
-{
-    FormatContext context;
-    if (context.open(TestMedia::path(name)) != 0 || context.seek(target) != 0)
-        return -1;
-    std::unique_ptr<CodecContext> decoder = openDecoder(context, AVMEDIA_TYPE_VIDEO);
-    const int video = context.findBestStream(AVMEDIA_TYPE_VIDEO);
-    int last = -1;
-    for (;;) {
-        Packet packet;
-        if (context.readFrame(packet) != 0)
-            return last;
-        if (packet.streamId() == video && decoder->sendPacket(packet) == 0) {
-            Frame frame;
-            while (decoder->receiveFrame(frame) == 0)
-                last = TestMedia::frameNumberOf(frame);
-        }
-        const CodecContext* codec = context.codecContext(static_cast<unsigned>(packet.streamId()));
-        if (codec && codec->ptsToSeconds(packet.pts()) > target)
-            return last;
-    }
-}
-
 // A packet holding the data of two packets of the file, with the first one's time stamps.
 std::shared_ptr<Packet> joined(const Packet& first, const Packet& second)
 {
@@ -181,7 +145,7 @@ TEST(VideoDecodeFilter, FramesDecodedDuringASeekAreHeldBackAndOnlyTheLatestLeave
 {
     FormatContext context;
     ASSERT_EQ(context.open(TestMedia::path("mjpeg.mov")), 0);
-    std::unique_ptr<CodecContext> codec = openDecoder(context, AVMEDIA_TYPE_VIDEO);
+    std::unique_ptr<CodecContext> codec = TestMedia::openDecoder(context, AVMEDIA_TYPE_VIDEO);
     VideoDecodeFilter decoder(*codec);
     std::vector<int> emitted;
     QObject::connect(&decoder, &VideoDecodeFilter::videoFrameReady,
@@ -216,7 +180,7 @@ TEST(VideoDecodeFilter, SeekEndsOnTheLastPictureDecodedFromTheRun)
             chain.source->seek(target);
             ASSERT_EQ(chain.seeksCompleted, 1);
             // A run too short to get a picture out of a decoder that reorders frames ends on none.
-            const int expected = pictureAfterSeekRun(name, target);
+            const int expected = TestMedia::pictureAfterSeekRun(name, target);
             if (expected < 0) {
                 EXPECT_TRUE(chain.pictures.empty());
                 continue;
@@ -275,7 +239,7 @@ TEST(AudioDecodeFilter, LaterFramesOfAPacketFollowTheEarlierOnes)
 {
     FormatContext context;
     ASSERT_EQ(context.open(TestMedia::path("tone_stereo_44100.mp3")), 0);
-    std::unique_ptr<CodecContext> codec = openDecoder(context, AVMEDIA_TYPE_AUDIO);
+    std::unique_ptr<CodecContext> codec = TestMedia::openDecoder(context, AVMEDIA_TYPE_AUDIO);
     AudioDecodeFilter decoder(*codec);
     std::vector<std::shared_ptr<Frame>> frames;
     QObject::connect(&decoder, &AudioDecodeFilter::audioFrameReady, [&](std::shared_ptr<Frame> frame) { frames.push_back(frame); });
@@ -299,7 +263,7 @@ TEST(AudioDecodeFilter, PacketWithoutTimeContinuesFromThePreviousFrame)
 {
     FormatContext context;
     ASSERT_EQ(context.open(TestMedia::path("tone_stereo_44100.m4a")), 0);
-    std::unique_ptr<CodecContext> codec = openDecoder(context, AVMEDIA_TYPE_AUDIO);
+    std::unique_ptr<CodecContext> codec = TestMedia::openDecoder(context, AVMEDIA_TYPE_AUDIO);
     AudioDecodeFilter decoder(*codec);
     std::vector<std::shared_ptr<Frame>> frames;
     QObject::connect(&decoder, &AudioDecodeFilter::audioFrameReady, [&](std::shared_ptr<Frame> frame) { frames.push_back(frame); });

@@ -1,5 +1,6 @@
 #include "TestMedia.h"
 
+#include "ffmpeg/CodecContext.h"
 #include "ffmpeg/FormatContext.h"
 #include "ffmpeg/Frame.h"
 #include "ffmpeg/Packet.h"
@@ -92,6 +93,40 @@ std::vector<PacketInfo> readAllPackets(const std::string& name)
         if (context.readFrame(packet) != 0)
             return packets;
         packets.push_back(infoOf(packet));
+    }
+}
+
+std::unique_ptr<FFmpeg::CodecContext> openDecoder(const FFmpeg::FormatContext& context, AVMediaType type)
+{
+    const int stream = context.findBestStream(type);
+    if (stream < 0)
+        return nullptr;
+    std::unique_ptr<FFmpeg::CodecContext> decoder(context.codecContext(static_cast<unsigned>(stream))->createCopy());
+    if (decoder->open() != 0)
+        return nullptr;
+    return decoder;
+}
+
+int pictureAfterSeekRun(const std::string& name, double target)
+{
+    FFmpeg::FormatContext context;
+    if (context.open(path(name)) != 0 || context.seek(target) != 0)
+        return -1;
+    std::unique_ptr<FFmpeg::CodecContext> decoder = openDecoder(context, AVMEDIA_TYPE_VIDEO);
+    const int video = context.findBestStream(AVMEDIA_TYPE_VIDEO);
+    int last = -1;
+    for (;;) {
+        FFmpeg::Packet packet;
+        if (context.readFrame(packet) != 0)
+            return last;
+        if (packet.streamId() == video && decoder->sendPacket(packet) == 0) {
+            FFmpeg::Frame frame;
+            while (decoder->receiveFrame(frame) == 0)
+                last = frameNumberOf(frame);
+        }
+        const FFmpeg::CodecContext* codec = context.codecContext(static_cast<unsigned>(packet.streamId()));
+        if (codec && codec->ptsToSeconds(packet.pts()) > target)
+            return last;
     }
 }
 

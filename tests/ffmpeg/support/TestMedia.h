@@ -2,12 +2,19 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace FFmpeg {
+class CodecContext;
+class FormatContext;
 class Frame;
 class Packet;
+}
+
+extern "C" {
+#include <libavutil/avutil.h>
 }
 
 namespace TestMedia {
@@ -41,6 +48,15 @@ PacketInfo infoOf(const FFmpeg::Packet& packet);
 
 // Every packet of the file in container order, read straight through.
 std::vector<PacketInfo> readAllPackets(const std::string& name);
+
+// An opened decoder for the best stream of that type, or null.
+std::unique_ptr<FFmpeg::CodecContext> openDecoder(const FFmpeg::FormatContext& context, AVMediaType type);
+
+// The picture a seek to the target must end on by the seek rules, worked out with FFmpeg alone:
+// from where the container seek lands, decode every picture packet up to and including the first
+// packet of any stream presented after the target; the last picture out of the decoder is the one.
+// -1 when that run yields no picture (a decoder that reorders frames still holds them).
+int pictureAfterSeekRun(const std::string& name, double target);
 
 // Runs the event loop until the condition holds; false only when a hang guard of many seconds runs
 // out first. Unlike QTest::qWaitFor it does not sleep between passes, so a stage that works one
