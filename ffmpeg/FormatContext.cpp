@@ -72,6 +72,8 @@ int FormatContext::numStreams() const
 
 int FormatContext::findBestStream(AVMediaType type) const
 {
+    if (!context_)
+        return AVERROR_STREAM_NOT_FOUND;
     return av_find_best_stream(context_, type, -1, -1, nullptr, 0);
 }
 

@@ -32,7 +32,7 @@ public:
     bool isOpen() const;
 
     int numStreams() const;
-    // Index of the best stream of that type, negative when there is none. Only while open.
+    // Index of the best stream of that type, negative when there is none (or the file is closed).
     int findBestStream(AVMediaType type) const;
     // Not owned by the caller; null for an index past the end.
     CodecContext* codecContext(unsigned int index) const;

@@ -43,6 +43,7 @@ TEST(FormatContext, ClosedContextAnswersEmptyAndRefusesWork)
     EXPECT_EQ(context.numStreams(), 0);
     EXPECT_EQ(context.codecContext(0), nullptr);
     EXPECT_EQ(context.codecName(3), "");
+    EXPECT_LT(context.findBestStream(AVMEDIA_TYPE_VIDEO), 0);
     EXPECT_EQ(context.duration(), 0.0);
     EXPECT_EQ(context.seek(1.0), 1);
     EXPECT_EQ(context.readFrame(packet), 1);
