@@ -90,15 +90,15 @@ int AbstractFileLoader::parseTimeToken_(const std::string& token, orvCore::TimeS
     return timeFormatter_->fromString(token, time, referenceYear);
 }
 
-void AbstractFileLoader::reportError_(const std::string& text, const std::string& value)
+void AbstractFileLoader::reportError_(const std::string& text, const std::string& value, const char* after)
 {
     if (orvNotify::isNotifyEnabled(ERROR_SEVERITY))
-        orvNotify::notify(ERROR_SEVERITY) << text << value << std::endl;
+        orvNotify::notify(ERROR_SEVERITY) << text << value << after << std::endl;
 }
 
-int AbstractFileLoader::rejectLine_(const std::string& text, const std::string& value)
+int AbstractFileLoader::rejectLine_(const std::string& text, const std::string& value, const char* after)
 {
-    reportError_(text, value);
+    reportError_(text, value, after);
     return REJECTED_LINE;
 }
 

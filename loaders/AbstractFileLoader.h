@@ -52,10 +52,11 @@ protected:
     /// that carry none.
     int parseTimeToken_(const std::string& token, orvCore::TimeStamp& time, int referenceYear) const;
 
-    /// Every message of the loaders is an error: a fixed text, the offending value, an end of line.
-    static void reportError_(const std::string& text, const std::string& value);
+    /// Every message of the loaders is an error: a fixed text, the offending value, sometimes a
+    /// fixed explanation after it, and an end of line.
+    static void reportError_(const std::string& text, const std::string& value, const char* after = "");
     /// Reports the error and returns REJECTED_LINE, for processTokens_ to pass on.
-    static int rejectLine_(const std::string& text, const std::string& value);
+    static int rejectLine_(const std::string& text, const std::string& value, const char* after = "");
 
 private:
     static std::vector<std::string> splitTokens_(const std::string& line);

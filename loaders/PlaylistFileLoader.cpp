@@ -3,7 +3,6 @@
 #include "loaders/TmdBuilderAdapter.h"
 #include "loaders/TmdFileLoader.h"
 #include "orvCore/String.h"
-#include "orvNotify/Notify.h"
 #include "playlist/PlaylistBuilder.h"
 
 #include <algorithm>
@@ -13,7 +12,6 @@ namespace MediaPlayer2 {
 
 namespace {
 
-constexpr int ERROR_SEVERITY = 2;
 const char* const TMD_EXTENSION = ".tmd";
 
 bool isKeyword(const std::string& token, const char* keyword)
@@ -80,11 +78,7 @@ int PlaylistFileLoader::hideWhenNoMediaPlayingLine_(const std::string& value)
         builder_.setHideWhenNotPlaying(value == "1");
         return 0;
     }
-    // The only message whose value is followed by more text.
-    if (orvNotify::isNotifyEnabled(ERROR_SEVERITY))
-        orvNotify::notify(ERROR_SEVERITY) << "Invalid hideWhenNoMediaPlaying: " << value << "; expected 0 or 1."
-                                          << std::endl;
-    return REJECTED_LINE;
+    return rejectLine_("Invalid hideWhenNoMediaPlaying: ", value, "; expected 0 or 1.");
 }
 
 int PlaylistFileLoader::audio_(const std::vector<std::string>& tokens)
