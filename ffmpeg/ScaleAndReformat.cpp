@@ -32,6 +32,8 @@ int ScaleAndReformat::initialize(int sourceWidth, int sourceHeight, AVPixelForma
 int ScaleAndReformat::initialize(int sourceWidth, int sourceHeight, AVPixelFormat sourceFormat,
                                  const AVCodecContext* destination)
 {
+    if (!destination)
+        return 1;
     return initialize(sourceWidth, sourceHeight, sourceFormat, destination->width, destination->height,
                       destination->pix_fmt);
 }
