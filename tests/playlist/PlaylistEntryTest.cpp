@@ -89,7 +89,7 @@ TEST_F(PlaylistEntryTest, LoadingAtOnceCompletesTheStopTimeBeforeLoadMediaReturn
     EXPECT_EQ(entry_.mediaFile().get(), &media());
 }
 
-TEST_F(PlaylistEntryTest, AMissingStopTimeComesFromTheDurationOrStaysOpen)
+TEST_F(PlaylistEntryTest, OnlyAMissingStopTimeIsCompletedFromTheDuration)
 {
     load(record(at(5), at(10), at(9)), lasting(12.5));
     EXPECT_EQ(entry_.mediaParameters().stopTime(), at(17.5));
@@ -100,16 +100,10 @@ TEST_F(PlaylistEntryTest, AMissingStopTimeComesFromTheDurationOrStaysOpen)
 
     load(record(at(5), at(10), TimeStamp()), RecordingProfile{});
     EXPECT_EQ(entry_.mediaParameters().stopTime(), INFINITE_TIME_STAMP);
-}
 
-TEST_F(PlaylistEntryTest, AGivenStopTimeIsKeptWhateverTheMediaLasts)
-{
+    // A given stop time stays, whatever the media lasts, also one equal to the start time.
     load(record(at(0), at(10), at(20)), lasting(100.0));
     EXPECT_EQ(entry_.mediaParameters().stopTime(), at(20));
-
-    load(record(at(0), at(10), at(20)), lasting(1.0));
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), at(20));
-
     load(record(at(0), at(10), at(10)), lasting(1.0));
     EXPECT_EQ(entry_.mediaParameters().stopTime(), at(10));
 }
@@ -212,40 +206,31 @@ TEST_F(PlaylistEntryTest, AnOpenWindowIsActiveAtEveryTimeEvenBeforeTimeZero)
     EXPECT_TRUE(entry_.setClockState(clockState(at(1e9), orvCore::STOP)));
 }
 
-TEST_F(PlaylistEntryTest, TheActivationCarriesTheCompletedRecordAndTheNativeSize)
+TEST_F(PlaylistEntryTest, SignalsCarryTheCompletedRecordTheNativeSizeAndTheMediaWindow)
 {
+    QWidget window;
     RecordingProfile profile = lasting(4.0);
     profile.nativeSize = QSize(1920, 1080);
+    profile.outputWidget = &window;
     load(record(at(0), at(0), TimeStamp()), profile);
 
     MediaParameters announced;
     QSize announcedSize;
     const PlaylistEntry* activated = nullptr;
+    QWidget* shown = nullptr;
     QObject::connect(&entry_, &PlaylistEntry::mediaActivated, [&](const MediaParameters& p, const QSize& s) {
         announced = p;
         announcedSize = s;
     });
     QObject::connect(&entry_, &PlaylistEntry::entryActivated, [&](const PlaylistEntry* e) { activated = e; });
+    QObject::connect(&entry_, &PlaylistEntry::mediaPlaying, [&](QWidget* w) { shown = w; });
     entry_.setClockState(clockState(at(1)));
 
     EXPECT_EQ(announced.stopTime(), at(4));
     EXPECT_EQ(announced.allowableDelta(), 0.25);
     EXPECT_EQ(announcedSize, QSize(1920, 1080));
     EXPECT_EQ(activated, &entry_);
-}
-
-TEST_F(PlaylistEntryTest, ShowingRelaysTheMediaWindow)
-{
-    QWidget window;
-    window.setObjectName("window");
-    RecordingProfile profile = lasting(4.0);
-    profile.outputWidget = &window;
-    load(record(at(0), at(0), TimeStamp()), profile);
-
-    QWidget* relayed = nullptr;
-    QObject::connect(&entry_, &PlaylistEntry::mediaPlaying, [&](QWidget* w) { relayed = w; });
-    entry_.setClockState(clockState(at(1)));
-    EXPECT_EQ(relayed, &window);
+    EXPECT_EQ(shown, &window);
 }
 
 TEST_F(PlaylistEntryTest, LoadingAgainReplacesTheMediaAndTheRecord)
@@ -270,16 +255,4 @@ TEST_F(PlaylistEntryTest, LoadingAgainReplacesTheMediaAndTheRecord)
     static_cast<RecordingMediaFile&>(*first).completeLoading();
     EXPECT_THAT(journal(), ElementsAre("clip.mp4: show()"));
     EXPECT_EQ(entry_.mediaParameters().stopTime(), at(103));
-}
-
-TEST_F(PlaylistEntryTest, LoadingReportedTwiceIsAnnouncedTwice)
-{
-    RecordingProfile later = lasting(8.0);
-    later.loading = RecordingProfile::Loading::Later;
-    load(record(at(0), at(0), TimeStamp()), later);
-    media().completeLoading();
-    media().completeLoading();
-    EXPECT_THAT(journal(), ElementsAre("clip.mp4: setMedia(clip.mp4)", "entry: loadingComplete()",
-                                       "entry: loadingComplete()"));
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), at(8));
 }

@@ -137,15 +137,6 @@ TEST_F(QtClockTest, PushingAStateSetsTimeScaleAndModeBeforeTheDirection)
     EXPECT_EQ(clock_.timeDirection(), orvCore::STOP);
 }
 
-TEST_F(QtClockTest, AnUnknownDirectionChangesNothingButTimeScaleAndMode)
-{
-    clock_.playForward();
-    ClockState state = clockState(at(70), orvCore::FORWARD, orvCore::REAL_TIME_OFF, 2.0);
-    state.setDirection(static_cast<orvCore::TimeDirection>(3));
-    qtClock_->setClockState(state);
-    EXPECT_EQ(ClockState(clock_), clockState(at(70), orvCore::FORWARD, orvCore::REAL_TIME_OFF, 2.0));
-}
-
 TEST_F(QtClockTest, ADestroyedBindingHearsNothingMore)
 {
     // Another binding on the same clock keeps working after the first is gone.
