@@ -4,8 +4,7 @@
 #include <QObject>
 #include <QSize>
 #include <QUrl>
-
-class QWidget;
+#include <QWidget>
 
 namespace osg {
 class Node;

@@ -1,9 +1,6 @@
 #include "playlist/Playlist.h"
 
 #include "media/MediaFile.h"
-#include "playlist/PlaylistEntry.h"
-
-#include <QWidget>
 
 #include <algorithm>
 #include <functional>

@@ -3,6 +3,7 @@
 #include "orvCore/Time.h"
 #include "playlist/ClockState.h"
 #include "playlist/MediaParameters.h"
+#include "playlist/PlaylistEntry.h"
 #include "playlist/TimeRange.h"
 
 #include <QList>
@@ -10,14 +11,11 @@
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <QWidget>
 
 #include <memory>
 
-class QWidget;
-
 namespace MediaPlayer2 {
-
-class PlaylistEntry;
 
 /// The entries of one loaded media description, ordered by start time, driven by the host clock.
 ///

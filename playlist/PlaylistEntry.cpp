@@ -4,7 +4,6 @@
 #include "media/MediaFileFactory.h"
 
 #include <QString>
-#include <QWidget>
 
 namespace MediaPlayer2 {
 

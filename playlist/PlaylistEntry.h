@@ -6,10 +6,9 @@
 
 #include <QObject>
 #include <QSize>
+#include <QWidget>
 
 #include <memory>
-
-class QWidget;
 
 namespace MediaPlayer2 {
 
