@@ -81,12 +81,14 @@ void AudioResampleFilter::resampleFrame(std::shared_ptr<FFmpeg::Frame> frame)
         return;
 
     // Room for this frame's samples and those the resampler still holds, at the output rate.
-    const int64_t capacity = av_rescale_rnd(frame->numSamples() + swr_get_delay(swrContext_, codecContext_.sampleRate()),
-                                            outputSampleRate_, frame->sampleRate(), AV_ROUND_UP);
+    const int64_t heldSamples = swr_get_delay(swrContext_, codecContext_.sampleRate());
+    const int64_t capacity =
+        av_rescale_rnd(frame->numSamples() + heldSamples, outputSampleRate_, frame->sampleRate(), AV_ROUND_UP);
     if (capacity <= 0 || capacity > std::numeric_limits<int>::max() / outputBytesPerFrame_)
         return;
 
-    auto rawAudio = QSharedPointer<QByteArray>::create(static_cast<int>(capacity * outputBytesPerFrame_), Qt::Uninitialized);
+    auto rawAudio =
+        QSharedPointer<QByteArray>::create(static_cast<int>(capacity * outputBytesPerFrame_), Qt::Uninitialized);
     uint8_t* output = reinterpret_cast<uint8_t*>(rawAudio->data());
     const AVFrame* input = frame->avFrame();
     const int converted = swr_convert(swrContext_, &output, static_cast<int>(capacity),

@@ -25,7 +25,9 @@ public:
     explicit Blocks(FFmpeg::AudioResampleFilter& resampler)
     {
         QObject::connect(&resampler, &FFmpeg::AudioResampleFilter::rawAudioReady,
-                         [this](QSharedPointer<QByteArray> samples, double time) { blocks_.push_back({samples, time}); });
+                         [this](QSharedPointer<QByteArray> samples, double time) {
+                             blocks_.push_back({samples, time});
+                         });
     }
     const std::vector<Block>& all() const { return blocks_; }
     qint64 totalBytes() const

@@ -199,7 +199,8 @@ TEST(PixelConversion, TheImageFilterMakesNothingWhenOffOrGivenNoBgraPicture)
 
     FFmpeg::ToQImageFilter imageFilter;
     int images = 0;
-    QObject::connect(&imageFilter, &FFmpeg::ToQImageFilter::imageReady, [&images](QSharedPointer<QImage>) { ++images; });
+    QObject::connect(&imageFilter, &FFmpeg::ToQImageFilter::imageReady,
+                     [&images](QSharedPointer<QImage>) { ++images; });
     imageFilter.setEnabled(false);
     EXPECT_FALSE(imageFilter.isEnabled());
     imageFilter.createImage(converted[0]);
