@@ -144,27 +144,4 @@ TEST_F(FrameSyncFilterTest, SendLatestFrameReleasesTheNewestQueuedFrameAtAnyTime
     EXPECT_EQ(released_.size(), 2u);
 }
 
-TEST_F(FrameSyncFilterTest, AWholeClipPlayedAtFrameTicksShowsEveryFrameOnceInOrder)
-{
-    DecodedStream clip("h264_aac.mp4", AVMEDIA_TYPE_VIDEO);
-    FFmpeg::FrameSyncFilter filter(clip.codec());
-    std::vector<int> shown;
-    QObject::connect(&filter, &FFmpeg::FrameSyncFilter::frameReadyToProcess,
-                     [&shown](FramePtr frame) { shown.push_back(TestMedia::frameNumberOf(*frame)); });
-    const auto all = clip.decode();
-    ASSERT_EQ(all.size(), 75u);
-    // The decoder runs ahead of the clock by a few frames, as the packet source reads ahead.
-    constexpr int kReadAhead = 5;
-    std::size_t queued = 0;
-    for (int tick = 0; tick < 75; ++tick) {
-        while (queued < all.size() && queued < static_cast<std::size_t>(tick + kReadAhead))
-            filter.queueFrame(all[queued++]);
-        filter.advanceTo(clip.secondsOf(*all[tick]));
-    }
-    std::vector<int> expected;
-    for (int n = 0; n < 75; ++n)
-        expected.push_back(n);
-    EXPECT_EQ(shown, expected);
-}
-
 } // namespace
