@@ -67,6 +67,7 @@ signals:
 private:
     void setMediaActive_(bool active);
 
+    // All state belongs to the thread that owns the playlist and its entries.
     // Keyed by the start time each entry's record had when it was added.
     QMap<orvCore::TimeStamp, std::shared_ptr<PlaylistEntry>> entries_;
     bool muted_ = false;

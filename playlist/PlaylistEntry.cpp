@@ -51,7 +51,13 @@ bool PlaylistEntry::setClockState(const ClockState& clockState)
         return false;
     }
 
-    const QSize nativeSize = media->nativeSize();
+    activate_(*media, clockTime, clockState);
+    return true;
+}
+
+void PlaylistEntry::activate_(MediaFile& media, const orvCore::TimeStamp& clockTime, const ClockState& clockState)
+{
+    const QSize nativeSize = media.nativeSize();
     emit mediaActivated(mediaParameters_, nativeSize);
     emit entryActivated(this);
 
@@ -60,16 +66,15 @@ bool PlaylistEntry::setClockState(const ClockState& clockState)
     const bool playsByItself = playsInRealTime_(clockState);
     // The first seek honours the item's tolerance in every clock state; the second places paused
     // media exactly, while playing media is only pulled back once it has drifted too far.
-    media->seekTo(position, tolerance);
-    media->seekTo(position, playsByItself ? tolerance : 0.0);
+    media.seekTo(position, tolerance);
+    media.seekTo(position, playsByItself ? tolerance : 0.0);
     if (playsByItself) {
-        media->setPlaybackRate(clockState.scaleOfRealTime());
-        media->play();
+        media.setPlaybackRate(clockState.scaleOfRealTime());
+        media.play();
     } else {
-        media->pause();
+        media.pause();
     }
-    media->show();
-    return true;
+    media.show();
 }
 
 bool PlaylistEntry::playsInRealTime_(const ClockState& clockState) const

@@ -58,9 +58,11 @@ private slots:
     void fixStopTime_();
 
 private:
-    void activate_(const orvCore::TimeStamp& clockTime, const ClockState& clockState);
+    /// Announces the entry and moves the media to the clock's position.
+    void activate_(MediaFile& media, const orvCore::TimeStamp& clockTime, const ClockState& clockState);
     bool playsInRealTime_(const ClockState& clockState) const;
 
+    // Used only on the thread that owns the playlist.
     std::shared_ptr<MediaFile> mediaFile_;
     MediaParameters mediaParameters_;
 };

@@ -42,7 +42,8 @@ private:
     void emitEditableChanged_(bool isEditable);
 
     orvCore::Clock& clock_;
-    // The clock holds copies of these; they are removed from it before they are released.
+    // Used on the thread that drives the clock, which must own this object too.
+    // The clock holds copies of the bindings; they are removed from it before they are released.
     std::shared_ptr<TimeBinding> timeBinding_;
     std::shared_ptr<ModeBinding> modeBinding_;
 };
