@@ -1,0 +1,231 @@
+#include "support/AudioOutputRig.h"
+#include "support/SinkRecorder.h"
+#include "support/Tones.h"
+
+#include "ffmpeg/AudioPlaybackSink.h"
+#include "ffmpeg/ThreadedAudio.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+using namespace AudioTest;
+
+namespace {
+
+// Bounds of the waits for sound to start or stop after an action: the device, the recorder and
+// a queued hop into the audio thread together take a fraction of this.
+constexpr double REACTION_LIMIT_SECONDS = 2.0;
+// Stretches of sound or silence that show a state has settled.
+constexpr double STEADY_SECONDS = 0.3;
+// A whole tone segment heard is its own length within this share: a jump back or ahead of the
+// sink would add or remove tenths.
+constexpr double SEGMENT_LENGTH_SHARE = 0.2;
+
+// One recorder for the whole run: a fresh one needs the sound server to settle first.
+std::unique_ptr<SinkRecorder> recorder;
+
+class RecorderEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        if (!SinkRecorder::serverAvailable())
+            return;
+        recorder = std::make_unique<SinkRecorder>();
+        if (!recorder->start())
+            recorder.reset();
+    }
+    void TearDown() override { recorder.reset(); }
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new RecorderEnvironment);
+
+std::vector<AudioBlock> blocksFrom(const std::vector<AudioBlock>& blocks, double time)
+{
+    std::vector<AudioBlock> later;
+    std::copy_if(blocks.begin(), blocks.end(), std::back_inserter(later),
+                 [time](const AudioBlock& block) { return block.time >= time; });
+    return later;
+}
+
+std::vector<ToneRun> tonesOnly(const std::vector<ToneRun>& runs)
+{
+    std::vector<ToneRun> tones;
+    std::copy_if(runs.begin(), runs.end(), std::back_inserter(tones), [](const ToneRun& run) { return run.segment >= 0; });
+    return tones;
+}
+
+std::string describe(const std::vector<ToneRun>& runs)
+{
+    std::string text;
+    for (const ToneRun& run : runs)
+        text += std::to_string(run.segment) + ":" + std::to_string(run.frames) + " ";
+    return text;
+}
+
+// Every run after the first and before the last (cut by the recording's ends) is the segment
+// after its predecessor, heard for the segment's whole length.
+void expectConsecutiveWholeSegments(const std::vector<ToneRun>& tones, const ToneTrack& track, std::size_t atLeast)
+{
+    ASSERT_GE(tones.size(), atLeast + 2) << describe(tones);
+    for (std::size_t i = 1; i < tones.size(); ++i)
+        EXPECT_EQ(tones[i].segment, tones[i - 1].segment + 1) << describe(tones);
+    for (std::size_t i = 1; i + 1 < tones.size(); ++i)
+        EXPECT_NEAR(static_cast<double>(tones[i].frames), track.segmentFrames(), SEGMENT_LENGTH_SHARE * track.segmentFrames())
+            << describe(tones);
+}
+
+class AudioOutputTest : public ::testing::TestWithParam<Threading>
+{
+protected:
+    void SetUp() override
+    {
+        if (!SinkRecorder::serverAvailable())
+            GTEST_SKIP() << "needs the sound server of scripts/test-services.sh (PULSE_SERVER)";
+        ASSERT_TRUE(recorder) << "the sound server's monitor delivers nothing";
+    }
+
+    SinkRecorder& sound() { return *recorder; }
+};
+
+TEST_P(AudioOutputTest, SoundsOnlyWhilePlaying)
+{
+    AudioOutputRig rig(GetParam());
+    const ToneTrack track(0.0, 4.0);
+    rig.feed(track.blocks());
+    EXPECT_TRUE(sound().waitForSilence(STEADY_SECONDS, STEADY_SECONDS + 0.1)) << "sound before play";
+
+    rig.play();
+    ASSERT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS));
+
+    // Paused, the frame tick goes on synchronising to the frozen clock, and must not wake it.
+    rig.pause();
+    ASSERT_TRUE(sound().waitForSilence(0.1, REACTION_LIMIT_SECONDS));
+    EXPECT_LE(peakOf(sound().record(STEADY_SECONDS)), 100) << "sound while paused";
+
+    rig.play();
+    ASSERT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "no sound after resuming";
+
+    // A seek drops all queued audio: silence until audio for the new time arrives.
+    rig.seek(3.0);
+    ASSERT_TRUE(sound().waitForSilence(0.1, REACTION_LIMIT_SECONDS));
+    EXPECT_LE(peakOf(sound().record(STEADY_SECONDS)), 100) << "sound after stop";
+    rig.feed(blocksFrom(track.blocks(), 3.0));
+    EXPECT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "no sound for new audio";
+}
+
+TEST_P(AudioOutputTest, PlaysTheToneOfTheClocksMediaTime)
+{
+    AudioOutputRig rig(GetParam());
+    const ToneTrack track(10.0, 14.0);
+    rig.seek(10.0);
+    rig.feed(track.blocks());
+    rig.play();
+    ASSERT_TRUE(sound().waitForSound(0.05, REACTION_LIMIT_SECONDS));
+    const double clockAtStart = rig.clockTime();
+    const std::vector<ToneRun> tones = tonesOnly(steadyRunsOf(sound().record(1.3)));
+    expectConsecutiveWholeSegments(tones, track, 1);
+    ASSERT_FALSE(tones.empty());
+    // What is heard is what the clock says, within the latency of the device and the recorder.
+    EXPECT_GE(tones.front().segment, track.segmentAt(clockAtStart - 0.15));
+    EXPECT_LE(tones.front().segment, track.segmentAt(clockAtStart + 0.15));
+
+    // After a seek while playing, audio arriving from before the target is played from the target
+    // on: the rest of its segment, then the next one whole.
+    const std::size_t mark = sound().mark();
+    rig.seek(12.75);
+    rig.feed(blocksFrom(track.blocks(), 12.5));
+    const std::vector<ToneRun> afterSeek = tonesOnly(steadyRunsOf(sound().recordFrom(mark, 1.2)));
+    const auto landed = std::find_if(afterSeek.begin(), afterSeek.end(), [](const ToneRun& run) { return run.segment >= 5; });
+    ASSERT_NE(landed, afterSeek.end()) << describe(afterSeek);
+    EXPECT_EQ(landed->segment, 5) << describe(afterSeek);
+    EXPECT_NEAR(static_cast<double>(landed->frames), track.segmentFrames() / 2, 0.2 * track.segmentFrames()) << describe(afterSeek);
+    ASSERT_NE(landed + 1, afterSeek.end()) << describe(afterSeek);
+    EXPECT_EQ((landed + 1)->segment, 6) << describe(afterSeek);
+}
+
+// Audio for rate 2 arrives resampled to half the samples per media second and plays twice as
+// fast; the sink counts each playing second as two media seconds, so it stays with the clock.
+TEST_P(AudioOutputTest, StaysWithTheClockAtDoubleRate)
+{
+    AudioOutputRig rig(GetParam());
+    rig.setPlaybackRate(2.0);
+    const ToneTrack track(20.0, 26.0, 2.0);
+    rig.seek(20.0);
+    rig.feed(track.blocks());
+    rig.play();
+    ASSERT_TRUE(sound().waitForSound(0.05, REACTION_LIMIT_SECONDS));
+    expectConsecutiveWholeSegments(tonesOnly(steadyRunsOf(sound().record(1.3))), track, 3);
+
+    const std::size_t mark = sound().mark();
+    rig.seek(23.1);
+    rig.feed(blocksFrom(track.blocks(), 23.0));
+    const std::vector<ToneRun> afterSeek = tonesOnly(steadyRunsOf(sound().recordFrom(mark, 0.8)));
+    const auto landed = std::find_if(afterSeek.begin(), afterSeek.end(), [](const ToneRun& run) { return run.segment >= 6; });
+    ASSERT_NE(landed, afterSeek.end()) << describe(afterSeek);
+    EXPECT_EQ(landed->segment, 6) << describe(afterSeek);
+    // 23.1 to 23.5 is four fifths of the segment.
+    EXPECT_NEAR(static_cast<double>(landed->frames), 0.8 * track.segmentFrames(), 0.25 * track.segmentFrames()) << describe(afterSeek);
+    ASSERT_NE(landed + 1, afterSeek.end()) << describe(afterSeek);
+    EXPECT_EQ((landed + 1)->segment, 7) << describe(afterSeek);
+}
+
+TEST_P(AudioOutputTest, VolumeScalesTheSoundAndZeroSilencesIt)
+{
+    AudioOutputRig rig(GetParam());
+    const ToneTrack track(0.0, 6.0);
+    rig.feed(track.blocks());
+    rig.play();
+    ASSERT_TRUE(sound().waitForSound(0.05, REACTION_LIMIT_SECONDS));
+    const double full = rmsOf(sound().record(STEADY_SECONDS));
+
+    // Audio already handed to the device keeps its volume; wait until the new one is heard.
+    rig.setVolume(0.5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rmsOf(sound().record(0.05)) < 0.75 * full; }));
+    EXPECT_NEAR(rmsOf(sound().record(STEADY_SECONDS)) / full, 0.5, 0.05);
+
+    rig.setVolume(0.0);
+    ASSERT_TRUE(sound().waitForSilence(0.1, REACTION_LIMIT_SECONDS));
+    EXPECT_LE(peakOf(sound().record(STEADY_SECONDS)), 100) << "sound while muted";
+
+    rig.setVolume(1.0);
+    ASSERT_TRUE(sound().waitForSound(0.1, REACTION_LIMIT_SECONDS));
+    EXPECT_NEAR(rmsOf(sound().record(STEADY_SECONDS)) / full, 1.0, 0.1);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothThreadingModes, AudioOutputTest, ::testing::Values(Threading::Off, Threading::On),
+                         [](const ::testing::TestParamInfo<Threading>& info) {
+                             return info.param == Threading::On ? "ThreadingOn" : "ThreadingOff";
+                         });
+
+TEST(ThreadedAudioTest, DropsEverythingUntilItHasASink)
+{
+    if (!SinkRecorder::serverAvailable())
+        GTEST_SKIP() << "needs the sound server of scripts/test-services.sh (PULSE_SERVER)";
+    ASSERT_TRUE(recorder) << "the sound server's monitor delivers nothing";
+
+    const ToneTrack track(0.0, 2.0);
+    FFmpeg::ThreadedAudio audio;
+    for (const AudioBlock& block : track.blocks())
+        audio.bufferAudioData(block.data, block.time);
+    audio.setVolume(1.0);
+    audio.setPlaybackRate(1.0);
+    audio.synchronize(0.0);
+    audio.play();
+    audio.pause();
+    audio.stop();
+
+    audio.createAudio();
+    audio.play();
+    EXPECT_TRUE(recorder->waitForSilence(STEADY_SECONDS, STEADY_SECONDS + 0.1)) << "audio kept from before the sink";
+
+    for (const AudioBlock& block : track.blocks())
+        audio.bufferAudioData(block.data, block.time);
+    EXPECT_TRUE(recorder->waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS));
+}
+
+} // namespace

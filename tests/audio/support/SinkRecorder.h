@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QProcess>
+
+#include <cstdint>
+#include <vector>
+
+namespace AudioTest {
+
+// Records what the default sound server output really plays, through its monitor source, with
+// the PulseAudio recorder. scripts/test makes that output a null sink, so the recording holds
+// exactly the sound of the test process.
+class SinkRecorder
+{
+public:
+    static constexpr int SAMPLE_RATE = 44100;
+
+    SinkRecorder();
+    ~SinkRecorder();
+
+    // Whether a sound server for recording is configured in the environment.
+    static bool serverAvailable();
+
+    // Starts recording and waits until the monitor delivers audio; false when it does not.
+    bool start();
+
+    // The position of the recording's end now, in frames.
+    std::size_t mark();
+    // Waits until this much audio from the mark on has arrived and returns it (left channel);
+    // empty when the recorder stalls.
+    std::vector<int16_t> recordFrom(std::size_t mark, double seconds);
+    // The same from now on.
+    std::vector<int16_t> record(double seconds);
+
+    // Records until the last `seconds` of the recording are all sound (or all silence), at most
+    // `limitSeconds` long; true when that happened.
+    bool waitForSound(double seconds, double limitSeconds);
+    bool waitForSilence(double seconds, double limitSeconds);
+
+private:
+    bool waitForRun_(bool sound, double seconds, double limitSeconds);
+    bool waitForFrames_(std::size_t count);
+    void readAvailable_();
+
+    QProcess recorder_;
+    std::vector<int16_t> leftChannel_;  // every frame recorded since start
+    QByteArray partialFrame_;           // bytes of a frame not yet complete
+};
+
+} // namespace AudioTest
