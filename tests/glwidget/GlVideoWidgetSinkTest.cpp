@@ -265,4 +265,31 @@ TEST(GlVideoWidgetSinkLifetime, ReleasesItsGlObjectsWhetherOrNotItEverDrew)
     }
 }
 
+TEST(GlVideoWidgetSinkLifetime, KeepsShowingPicturesAfterMovingIntoAnotherWindow)
+{
+    // Hosts put the widget into windows of their own after it was shown on its own.
+    QWidget container;
+    auto* sink = new SinkKeepingItsDrawing;
+    sink->resize(WIDGET_SIZE);
+    sink->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sink));
+    const QImage picture = quadrantImage(WIDGET_SIZE, PRIMARY);
+    sink->setFrame(frameOf(picture));
+    sink->updateGL();
+    EXPECT_EQ(sink->grabFrameBuffer().convertToFormat(QImage::Format_RGB32), picture);
+
+    sink->setParent(&container);
+    container.resize(WIDGET_SIZE * 2);
+    sink->resize(WIDGET_SIZE);
+    sink->show();
+    container.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&container));
+    sink->updateGL();
+    EXPECT_EQ(sink->grabFrameBuffer().convertToFormat(QImage::Format_RGB32), picture);
+    sink->setFrame(quadrantFrame(WIDGET_SIZE, SECONDARY));
+    sink->updateGL();
+    EXPECT_EQ(sink->grabFrameBuffer().convertToFormat(QImage::Format_RGB32),
+              quadrantImage(WIDGET_SIZE, SECONDARY));
+}
+
 } // namespace
