@@ -1,0 +1,103 @@
+#include "media/QtImageToOsgImage.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using MediaPlayer2::QtImageToOsgImage;
+
+namespace {
+
+// Every pixel different, so a swapped row or pixel shows.
+QImage makeNumberedImage(int width, int height, QImage::Format format)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgba(10 * x + 1, 20 * y + 2, 7 * (x + y) + 3, 200 + x));
+    return image.convertToFormat(format);
+}
+
+// The osg image holds the 32-bit QImage's memory, row for row from the top, byte for byte.
+void expectSameMemory(const osg::Image& osgImage, const QImage& qImage)
+{
+    ASSERT_EQ(qImage.depth(), 32);
+    ASSERT_EQ(osgImage.s(), qImage.width());
+    ASSERT_EQ(osgImage.t(), qImage.height());
+    for (int y = 0; y < qImage.height(); ++y) {
+        SCOPED_TRACE(testing::Message() << "row " << y);
+        EXPECT_EQ(std::memcmp(osgImage.data(0, y), qImage.constScanLine(y), qImage.width() * 4), 0);
+    }
+}
+
+struct ModifiedCounter : osg::BufferData::ModifiedCallback {
+    void modified(osg::BufferData*) const override { ++calls; }
+    mutable int calls = 0;
+};
+
+}  // namespace
+
+TEST(QtImageToOsgImageTest, ConvertKeepsTheQImagesRowOrderAndByteOrderAsRgbaBytes)
+{
+    const QImage qImage = makeNumberedImage(5, 3, QImage::Format_ARGB32);
+    osg::ref_ptr<osg::Image> osgImage = new osg::Image;
+    QtImageToOsgImage().convert(qImage, *osgImage);
+
+    expectSameMemory(*osgImage, qImage);
+    EXPECT_EQ(osgImage->r(), 1);
+    EXPECT_EQ(osgImage->getInternalTextureFormat(), GL_RGBA);
+    EXPECT_EQ(osgImage->getPixelFormat(), static_cast<GLenum>(GL_RGBA));
+    EXPECT_EQ(osgImage->getDataType(), static_cast<GLenum>(GL_UNSIGNED_BYTE));
+    EXPECT_EQ(osgImage->getPacking(), 1u);
+    EXPECT_EQ(osgImage->getRowLength(), 0);
+    EXPECT_EQ(osgImage->getAllocationMode(), osg::Image::USE_NEW_DELETE);
+
+    const QImage rgba = makeNumberedImage(5, 3, QImage::Format_RGBA8888);
+    QtImageToOsgImage().convert(rgba, *osgImage);
+    expectSameMemory(*osgImage, rgba);
+    EXPECT_EQ(osgImage->data(1, 2)[0], 11) << "red first in RGBA8888 memory";
+}
+
+TEST(QtImageToOsgImageTest, PicturesOfOtherDepthsAreWidenedToFourBytesAPixel)
+{
+    for (QImage::Format format : {QImage::Format_RGB888, QImage::Format_Grayscale8, QImage::Format_Mono,
+                                  QImage::Format_RGB16, QImage::Format_RGBA64}) {
+        SCOPED_TRACE(testing::Message() << "format " << format);
+        const QImage qImage = makeNumberedImage(7, 3, format);
+        osg::ref_ptr<osg::Image> osgImage = new osg::Image;
+        QtImageToOsgImage().convert(qImage, *osgImage);
+        expectSameMemory(*osgImage, qImage.convertToFormat(QImage::Format_ARGB32));
+        EXPECT_EQ(osgImage->getTotalSizeInBytes(), 7u * 3u * 4u);
+    }
+}
+
+TEST(QtImageToOsgImageTest, ConvertImageRefillsTheSameTargetAndMarksItModifiedOnce)
+{
+    QtImageToOsgImage converter;
+    converter.convertImage(makeNumberedImage(2, 2, QImage::Format_ARGB32));  // no target: nothing happens
+
+    osg::ref_ptr<osg::Image> target = new osg::Image;
+    target->allocateImage(320, 240, 1, GL_RGBA, GL_UNSIGNED_BYTE);
+    osg::ref_ptr<ModifiedCounter> counter = new ModifiedCounter;
+    target->setModifiedCallback(counter);
+    const unsigned int modifiedBefore = target->getModifiedCount();
+    converter.setOsgImage(target);
+    EXPECT_EQ(target->referenceCount(), 2);
+
+    const QImage picture = makeNumberedImage(6, 4, QImage::Format_RGB32);
+    converter.convertImage(picture);
+    expectSameMemory(*target, picture);
+    EXPECT_EQ(target->getModifiedCount(), modifiedBefore + 1);
+    EXPECT_EQ(counter->calls, 1);
+    EXPECT_EQ(target->getModifiedCallback(), counter.get());
+
+    converter.convertImage(QImage());
+    EXPECT_EQ(target->s(), 0);
+    EXPECT_EQ(target->t(), 0);
+    EXPECT_EQ(counter->calls, 2);
+
+    osg::ref_ptr<osg::Image> other = new osg::Image;
+    converter.setOsgImage(other);
+    EXPECT_EQ(target->referenceCount(), 1) << "the previous target is released";
+}
