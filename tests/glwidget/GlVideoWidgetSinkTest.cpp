@@ -3,6 +3,8 @@
 
 #include <QColor>
 #include <QImage>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QSharedPointer>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -90,6 +92,14 @@ protected:
         widget_.resize(WIDGET_SIZE);
         widget_.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget_));
+    }
+
+    // GL keeps the first error it met until asked, so this covers every call the test made.
+    void TearDown() override
+    {
+        widget_.makeCurrent();
+        EXPECT_EQ(widget_.context()->contextHandle()->functions()->glGetError(),
+                  static_cast<GLenum>(GL_NO_ERROR));
     }
 
     // A repaint now, as the widget's window asks for one, and the picture it drew.
