@@ -1,0 +1,127 @@
+// Closing and destroying a playback pipeline at awkward moments: its decoder thread ends, no
+// picture of the closed file arrives afterwards, and the next file plays. Leaks of stages show
+// under the leak-checking build.
+
+#include "support/PipelineProbe.h"
+#include "support/TestMedia.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+using FFmpeg::PlaybackPipeline;
+using namespace PipelineTest;
+
+namespace {
+
+constexpr const char* kClip = "h264_aac.mp4";
+// The clip copied under a name no other test's thread has.
+constexpr const char* kCopyName = "shutdown.mp4";
+const QString kThreadName = QString(kCopyName) + " Decoder";
+
+// Long enough for a picture still under way from the decoder thread to arrive.
+constexpr int kQuietMs = 300;
+
+class PipelineShutdownTest : public ::testing::TestWithParam<Threading>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder_.isValid());
+        copy_ = folder_.filePath(kCopyName);
+        ASSERT_TRUE(QFile::copy(QString::fromStdString(TestMedia::path(kClip)), copy_));
+    }
+
+    // Loads the copy with sound and waits until its decoder thread runs.
+    void loadCopy(PipelineProbe& probe)
+    {
+        ASSERT_EQ(probe.pipeline().loadFile(copy_, false), PlaybackPipeline::LoadSucceeded);
+        if (GetParam() == Threading::On) {
+            ASSERT_TRUE(probe.waitUntil([] { return threadRunning(kThreadName); }));
+        }
+    }
+
+    bool threadEnds(PipelineProbe& probe)
+    {
+        return probe.waitUntil([] { return !threadRunning(kThreadName); });
+    }
+
+private:
+    QTemporaryDir folder_;
+    QString copy_;
+};
+
+} // namespace
+
+TEST_P(PipelineShutdownTest, CloseWithNothingLoadedStillAnnouncesNoMedia)
+{
+    PipelineProbe probe(GetParam());
+    EXPECT_EQ(probe.pipeline().close(), 0);
+    EXPECT_EQ(probe.statuses, std::vector<PlaybackPipeline::MediaStatus>{PlaybackPipeline::NoMedia});
+}
+
+TEST_P(PipelineShutdownTest, CloseEndsTheDecoderThreadWhateverItIsDoing)
+{
+    const std::vector<std::pair<std::string, std::function<void(PlaybackPipeline&)>>> moments{
+        {"while paused", [](PlaybackPipeline&) {}},
+        {"while playing", [](PlaybackPipeline& pipeline) { pipeline.play(); }},
+        {"in the middle of a seek",
+         [](PlaybackPipeline& pipeline) {
+             pipeline.play();
+             pipeline.seek(2.0);
+         }},
+        {"in the middle of a read burst",
+         [](PlaybackPipeline& pipeline) {
+             pipeline.setBufferDuration(1000.0);
+             pipeline.play();
+         }},
+    };
+    PipelineProbe probe(GetParam());
+    PlaybackPipeline& pipeline = probe.pipeline();
+    for (const auto& [moment, action] : moments) {
+        SCOPED_TRACE(moment);
+        loadCopy(probe);
+        action(pipeline);
+        QSignalSpy pictures(&pipeline, &PlaybackPipeline::videoFrameReady);
+        EXPECT_EQ(pipeline.close(), 0);
+        EXPECT_EQ(pipeline.mediaStatus(), PlaybackPipeline::NoMedia);
+        EXPECT_EQ(pipeline.playbackState(), PlaybackPipeline::Stopped);
+        EXPECT_TRUE(threadEnds(probe));
+        EXPECT_FALSE(pictures.wait(kQuietMs)) << "a picture of the closed file arrived";
+        EXPECT_EQ(pipeline.play(), 1);
+        EXPECT_EQ(pipeline.seek(1.0), 1);
+        pipeline.setBufferDuration(3.0);
+    }
+
+    // The pipeline is as good as new: the next file's seeks land.
+    ASSERT_EQ(probe.load(kClip), PlaybackPipeline::LoadSucceeded);
+    ASSERT_EQ(pipeline.seek(1.5), 0);
+    EXPECT_TRUE(probe.waitForShown(TestMedia::pictureAfterSeekRun(kClip, 1.5)));
+}
+
+TEST_P(PipelineShutdownTest, DestroyingThePipelineEndsTheDecoderThread)
+{
+    for (bool midSeek : {false, true}) {
+        SCOPED_TRACE(midSeek ? "in the middle of a seek" : "while playing");
+        PipelineProbe probe(GetParam());
+        loadCopy(probe);
+        ASSERT_EQ(probe.pipeline().play(), 0);
+        if (midSeek) {
+            probe.pipeline().seek(2.0);
+        } else {
+            ASSERT_TRUE(probe.waitForMediaTime(0.3));
+        }
+        probe.destroyPipeline();
+        EXPECT_TRUE(threadEnds(probe));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothThreadingModes, PipelineShutdownTest, ::testing::Values(Threading::Off, Threading::On),
+                         [](const auto& info) { return nameOf(info.param); });
