@@ -52,31 +52,44 @@ std::vector<AudioBlock> blocksFrom(const std::vector<AudioBlock>& blocks, double
     return later;
 }
 
-std::vector<ToneRun> tonesOnly(const std::vector<ToneRun>& runs)
-{
-    std::vector<ToneRun> tones;
-    std::copy_if(runs.begin(), runs.end(), std::back_inserter(tones), [](const ToneRun& run) { return run.segment >= 0; });
-    return tones;
-}
-
 std::string describe(const std::vector<ToneRun>& runs)
 {
     std::string text;
     for (const ToneRun& run : runs)
-        text += std::to_string(run.segment) + ":" + std::to_string(run.frames) + " ";
+        text += (run.gapBefore ? "| " : "") + std::to_string(run.segment) + ":" + std::to_string(run.frames) +
+                (run.gapInside ? "(in pieces) " : " ");
     return text;
 }
 
-// Every run after the first and before the last (cut by the recording's ends) is the segment
-// after its predecessor, heard for the segment's whole length.
+// A run heard from its start to its end without a stall of the device around it.
+bool heardWhole(const std::vector<ToneRun>& tones, std::size_t i)
+{
+    return i > 0 && i + 1 < tones.size() && !tones[i].gapBefore && !tones[i].gapInside && !tones[i + 1].gapBefore;
+}
+
+// The run after another is the next segment, or a later one after a stall of the device, which
+// makes the sink catch up with the clock.
+void expectFollows(const ToneRun& run, const ToneRun& previous, const std::vector<ToneRun>& tones)
+{
+    if (run.gapBefore)
+        EXPECT_GT(run.segment, previous.segment) << describe(tones);
+    else
+        EXPECT_EQ(run.segment, previous.segment + 1) << describe(tones);
+}
+
+// At least this many segments come in order, and every one heard whole lasts the segment's
+// length: the sink neither jumped back nor ahead while the device kept playing. On a quiet machine
+// all inner segments are heard whole; on one too busy to feed the device, stalls may leave none.
 void expectConsecutiveWholeSegments(const std::vector<ToneRun>& tones, const ToneTrack& track, std::size_t atLeast)
 {
-    ASSERT_GE(tones.size(), atLeast + 2) << describe(tones);
-    for (std::size_t i = 1; i < tones.size(); ++i)
-        EXPECT_EQ(tones[i].segment, tones[i - 1].segment + 1) << describe(tones);
-    for (std::size_t i = 1; i + 1 < tones.size(); ++i)
-        EXPECT_NEAR(static_cast<double>(tones[i].frames), track.segmentFrames(), SEGMENT_LENGTH_SHARE * track.segmentFrames())
-            << describe(tones);
+    ASSERT_GE(tones.size(), atLeast) << describe(tones);
+    for (std::size_t i = 1; i < tones.size(); ++i) {
+        expectFollows(tones[i], tones[i - 1], tones);
+        if (heardWhole(tones, i)) {
+            EXPECT_NEAR(static_cast<double>(tones[i].frames), track.segmentFrames(), SEGMENT_LENGTH_SHARE * track.segmentFrames())
+                << describe(tones);
+        }
+    }
 }
 
 class AudioOutputTest : public ::testing::TestWithParam<Threading>
@@ -128,8 +141,8 @@ TEST_P(AudioOutputTest, PlaysTheToneOfTheClocksMediaTime)
     ASSERT_TRUE(sound().waitForSound(0.05, REACTION_LIMIT_SECONDS));
     const double clockAtStart = rig.clockTime();
     // Long enough for the sink to drop audio played more than two seconds ago on the way.
-    const std::vector<ToneRun> tones = tonesOnly(steadyRunsOf(sound().record(2.4)));
-    expectConsecutiveWholeSegments(tones, track, 3);
+    const std::vector<ToneRun> tones = heardTonesOf(sound().record(2.4));
+    expectConsecutiveWholeSegments(tones, track, 4);
     ASSERT_FALSE(tones.empty());
     // What is heard is what the clock says, within the latency of the device and the recorder.
     EXPECT_GE(tones.front().segment, track.segmentAt(clockAtStart - 0.15));
@@ -140,13 +153,16 @@ TEST_P(AudioOutputTest, PlaysTheToneOfTheClocksMediaTime)
     const std::size_t mark = sound().mark();
     rig.seek(14.75);
     rig.feed(blocksFrom(track.blocks(), 14.5));
-    const std::vector<ToneRun> afterSeek = tonesOnly(steadyRunsOf(sound().recordFrom(mark, 1.2)));
+    const std::vector<ToneRun> afterSeek = heardTonesOf(sound().recordFrom(mark, 1.2));
     const auto landed = std::find_if(afterSeek.begin(), afterSeek.end(), [](const ToneRun& run) { return run.segment >= 9; });
     ASSERT_NE(landed, afterSeek.end()) << describe(afterSeek);
     EXPECT_EQ(landed->segment, 9) << describe(afterSeek);
-    EXPECT_NEAR(static_cast<double>(landed->frames), track.segmentFrames() / 2, 0.2 * track.segmentFrames()) << describe(afterSeek);
     ASSERT_NE(landed + 1, afterSeek.end()) << describe(afterSeek);
-    EXPECT_EQ((landed + 1)->segment, 10) << describe(afterSeek);
+    expectFollows(*(landed + 1), *landed, afterSeek);
+    if (!landed->gapInside && !(landed + 1)->gapBefore) {
+        EXPECT_NEAR(static_cast<double>(landed->frames), track.segmentFrames() / 2, 0.2 * track.segmentFrames())
+            << describe(afterSeek);
+    }
 }
 
 // Audio for rate 2 arrives resampled to half the samples per media second and plays twice as
@@ -160,19 +176,22 @@ TEST_P(AudioOutputTest, StaysWithTheClockAtDoubleRate)
     rig.feed(track.blocks());
     rig.play();
     ASSERT_TRUE(sound().waitForSound(0.05, REACTION_LIMIT_SECONDS));
-    expectConsecutiveWholeSegments(tonesOnly(steadyRunsOf(sound().record(1.3))), track, 3);
+    expectConsecutiveWholeSegments(heardTonesOf(sound().record(1.3)), track, 4);
 
     const std::size_t mark = sound().mark();
     rig.seek(23.1);
     rig.feed(blocksFrom(track.blocks(), 23.0));
-    const std::vector<ToneRun> afterSeek = tonesOnly(steadyRunsOf(sound().recordFrom(mark, 0.8)));
+    const std::vector<ToneRun> afterSeek = heardTonesOf(sound().recordFrom(mark, 0.8));
     const auto landed = std::find_if(afterSeek.begin(), afterSeek.end(), [](const ToneRun& run) { return run.segment >= 6; });
     ASSERT_NE(landed, afterSeek.end()) << describe(afterSeek);
     EXPECT_EQ(landed->segment, 6) << describe(afterSeek);
-    // 23.1 to 23.5 is four fifths of the segment.
-    EXPECT_NEAR(static_cast<double>(landed->frames), 0.8 * track.segmentFrames(), 0.25 * track.segmentFrames()) << describe(afterSeek);
     ASSERT_NE(landed + 1, afterSeek.end()) << describe(afterSeek);
-    EXPECT_EQ((landed + 1)->segment, 7) << describe(afterSeek);
+    expectFollows(*(landed + 1), *landed, afterSeek);
+    // 23.1 to 23.5 is four fifths of the segment.
+    if (!landed->gapInside && !(landed + 1)->gapBefore) {
+        EXPECT_NEAR(static_cast<double>(landed->frames), 0.8 * track.segmentFrames(), 0.25 * track.segmentFrames())
+            << describe(afterSeek);
+    }
 }
 
 TEST_P(AudioOutputTest, VolumeScalesTheSoundAndZeroSilencesIt)
@@ -182,12 +201,12 @@ TEST_P(AudioOutputTest, VolumeScalesTheSoundAndZeroSilencesIt)
     rig.feed(track.blocks());
     rig.play();
     ASSERT_TRUE(sound().waitForSound(0.05, REACTION_LIMIT_SECONDS));
-    const double full = rmsOf(sound().record(STEADY_SECONDS));
+    const double full = loudnessOf(sound().record(STEADY_SECONDS));
 
     // Audio already handed to the device keeps its volume; wait until the new one is heard.
     rig.setVolume(0.5);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rmsOf(sound().record(0.05)) < 0.75 * full; }));
-    EXPECT_NEAR(rmsOf(sound().record(STEADY_SECONDS)) / full, 0.5, 0.05);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loudnessOf(sound().record(0.05)) < 0.75 * full; }));
+    EXPECT_NEAR(loudnessOf(sound().record(STEADY_SECONDS)) / full, 0.5, 0.05);
 
     rig.setVolume(0.0);
     ASSERT_TRUE(sound().waitForSilence(0.1, REACTION_LIMIT_SECONDS));
@@ -195,7 +214,7 @@ TEST_P(AudioOutputTest, VolumeScalesTheSoundAndZeroSilencesIt)
 
     rig.setVolume(1.0);
     ASSERT_TRUE(sound().waitForSound(0.1, REACTION_LIMIT_SECONDS));
-    EXPECT_NEAR(rmsOf(sound().record(STEADY_SECONDS)) / full, 1.0, 0.1);
+    EXPECT_NEAR(loudnessOf(sound().record(STEADY_SECONDS)) / full, 1.0, 0.1);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothThreadingModes, AudioOutputTest, ::testing::Values(Threading::Off, Threading::On),

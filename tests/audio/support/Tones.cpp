@@ -43,12 +43,25 @@ std::vector<ToneRun> joined(const std::vector<ToneRun>& runs)
 {
     std::vector<ToneRun> result;
     for (const ToneRun& run : runs) {
-        if (!result.empty() && result.back().segment == run.segment)
+        if (!result.empty() && result.back().segment == run.segment) {
             result.back().frames += run.frames;
-        else
+            result.back().gapInside = result.back().gapInside || run.gapBefore || run.gapInside;
+        } else {
             result.push_back(run);
+        }
     }
     return result;
+}
+
+std::vector<ToneRun> windowRunsOf(const std::vector<int16_t>& samples)
+{
+    std::vector<ToneRun> runs;
+    for (std::size_t first = 0; first + WINDOW_FRAMES <= samples.size(); first += WINDOW_FRAMES) {
+        const std::vector<int16_t> window(samples.begin() + static_cast<std::ptrdiff_t>(first),
+                                          samples.begin() + static_cast<std::ptrdiff_t>(first + WINDOW_FRAMES));
+        runs.push_back({recognise(window), WINDOW_FRAMES});
+    }
+    return joined(runs);
 }
 
 } // namespace
@@ -131,24 +144,35 @@ double frequencyOf(const std::vector<int16_t>& samples)
     return crossings / 2.0 * SinkRecorder::SAMPLE_RATE / static_cast<double>(samples.size());
 }
 
-std::vector<ToneRun> toneRunsOf(const std::vector<int16_t>& samples)
+double loudnessOf(const std::vector<int16_t>& samples)
 {
-    std::vector<ToneRun> runs;
+    std::vector<double> loudness;
     for (std::size_t first = 0; first + WINDOW_FRAMES <= samples.size(); first += WINDOW_FRAMES) {
         const std::vector<int16_t> window(samples.begin() + static_cast<std::ptrdiff_t>(first),
                                           samples.begin() + static_cast<std::ptrdiff_t>(first + WINDOW_FRAMES));
-        runs.push_back({recognise(window), WINDOW_FRAMES});
+        if (peakOf(window) > SILENCE_PEAK_CEILING)
+            loudness.push_back(rmsOf(window));
     }
-    return joined(runs);
+    if (loudness.empty())
+        return 0.0;
+    std::nth_element(loudness.begin(), loudness.begin() + static_cast<std::ptrdiff_t>(loudness.size() / 2), loudness.end());
+    return loudness[loudness.size() / 2];
 }
 
-std::vector<ToneRun> steadyRunsOf(const std::vector<int16_t>& samples)
+std::vector<ToneRun> heardTonesOf(const std::vector<int16_t>& samples)
 {
-    std::vector<ToneRun> steady;
-    for (const ToneRun& run : toneRunsOf(samples))
-        if (run.frames >= STEADY_WINDOWS * WINDOW_FRAMES)
-            steady.push_back(run);
-    return joined(steady);
+    std::vector<ToneRun> heard;
+    bool leftOut = false;
+    for (ToneRun run : windowRunsOf(samples)) {
+        if (run.frames < STEADY_WINDOWS * WINDOW_FRAMES || run.segment == SILENCE) {
+            leftOut = !heard.empty();
+            continue;
+        }
+        run.gapBefore = leftOut;
+        leftOut = false;
+        heard.push_back(run);
+    }
+    return joined(heard);
 }
 
 } // namespace AudioTest

@@ -49,16 +49,21 @@ struct ToneRun
 {
     int segment;  // or SILENCE / UNRECOGNISED
     std::size_t frames;
+    bool gapBefore = false;  // something else was heard between this run and the one before
+    bool gapInside = false;  // the run was heard in pieces
 };
 
 double rmsOf(const std::vector<int16_t>& samples);
+// The typical loudness of the sounding parts: the median RMS of short windows that are not
+// silent, so that a short stall of the device does not count.
+double loudnessOf(const std::vector<int16_t>& samples);
 int peakOf(const std::vector<int16_t>& samples);
 // The tone of a stretch by zero crossings.
 double frequencyOf(const std::vector<int16_t>& samples);
-// The recording cut into short windows, each recognised as a segment's tone or silence, with
-// neighbouring windows of the same kind joined.
-std::vector<ToneRun> toneRunsOf(const std::vector<int16_t>& samples);
-// The runs without stretches shorter than a few windows (the joins between tones), joined again.
-std::vector<ToneRun> steadyRunsOf(const std::vector<int16_t>& samples);
+// What was heard, in order: the recording cut into short windows, each recognised as a segment's
+// tone, silence or neither; stretches of only a few windows (the joins between tones) and silences
+// (a stall of the device) left out, and neighbours of the same tone joined. Runs next to what was
+// left out are marked, as a device that stalled has the sink jump ahead to the clock.
+std::vector<ToneRun> heardTonesOf(const std::vector<int16_t>& samples);
 
 } // namespace AudioTest
