@@ -128,7 +128,13 @@ TEST_P(AudioOutputTest, SoundsOnlyWhilePlaying)
     ASSERT_TRUE(sound().waitForSilence(0.1, REACTION_LIMIT_SECONDS));
     EXPECT_LE(peakOf(sound().record(STEADY_SECONDS)), 100) << "sound after stop";
     rig.feed(blocksFrom(track.blocks(), 3.0));
-    EXPECT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "no sound for new audio";
+    ASSERT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "no sound for new audio";
+
+    // Run dry at the end of the audio, then go on when audio for the clock's time arrives.
+    ASSERT_TRUE(sound().waitForSilence(STEADY_SECONDS, REACTION_LIMIT_SECONDS));
+    const double now = rig.clockTime();
+    rig.feed(ToneTrack(now, now + 1.0).blocks());
+    EXPECT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "no sound after running dry";
 }
 
 TEST_P(AudioOutputTest, PlaysTheToneOfTheClocksMediaTime)
@@ -246,6 +252,28 @@ TEST(ThreadedAudioTest, DropsEverythingUntilItHasASink)
     for (const AudioBlock& block : track.blocks())
         audio.bufferAudioData(block.data, block.time);
     EXPECT_TRUE(recorder->waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS));
+}
+
+TEST(AudioPlaybackSinkPlayingTest, GoesOnWhenAudioArrivesAfterRunningDry)
+{
+    if (!SinkRecorder::serverAvailable())
+        GTEST_SKIP() << "needs the sound server of scripts/test-services.sh (PULSE_SERVER)";
+    ASSERT_TRUE(recorder) << "the sound server's monitor delivers nothing";
+
+    FFmpeg::AudioPlaybackSink sink;
+    const std::vector<AudioBlock> blocks = ToneTrack(0.0, 1.5).blocks();
+    const auto firstPart = static_cast<std::ptrdiff_t>(blocks.size() / 5);
+    for (auto block = blocks.begin(); block != blocks.begin() + firstPart; ++block)
+        sink.bufferAudioData(block->data, block->time);
+    sink.play();
+    ASSERT_TRUE(recorder->waitForSound(0.1, REACTION_LIMIT_SECONDS));
+    ASSERT_TRUE(recorder->waitForSilence(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "did not run dry";
+    EXPECT_EQ(sink.state(), FFmpeg::AudioPlaybackSink::Playing);
+
+    // Each block asks the output to play; the output that ran dry is restarted on the way.
+    for (auto block = blocks.begin() + firstPart; block != blocks.end(); ++block)
+        sink.bufferAudioData(block->data, block->time);
+    EXPECT_TRUE(recorder->waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "silent after running dry";
 }
 
 } // namespace

@@ -204,14 +204,4 @@ TEST_F(AudioPlaybackSinkTest, KeepsItsOutputUntilASupportedFormatReplacesIt)
     EXPECT_EQ(states, (std::vector<AudioPlaybackSink::State>{AudioPlaybackSink::Error, AudioPlaybackSink::Stopped}));
 }
 
-TEST_F(AudioPlaybackSinkTest, VolumeStaysBetweenSilenceAndFull)
-{
-    sink.setVolume(1.5);
-    EXPECT_DOUBLE_EQ(sink.volume(), 1.0);
-    sink.setVolume(-0.2);
-    EXPECT_DOUBLE_EQ(sink.volume(), 0.0);
-    sink.setVolume(0.5);
-    EXPECT_DOUBLE_EQ(sink.volume(), 0.5);
-}
-
 } // namespace
