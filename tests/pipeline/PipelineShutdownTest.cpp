@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,9 @@ constexpr const char* kClip = "h264_aac.mp4";
 // The clip copied under a name no other test's thread has.
 constexpr const char* kCopyName = "shutdown.mp4";
 const QString kThreadName = QString(kCopyName) + " Decoder";
+
+// Far longer than a seek on the clip takes in the decoder thread.
+constexpr unsigned long kSeekWorkMs = 200;
 
 // Long enough for a picture still under way from the decoder thread to arrive.
 constexpr int kQuietMs = 300;
@@ -76,6 +80,13 @@ TEST_P(PipelineShutdownTest, CloseEndsTheDecoderThreadWhateverItIsDoing)
          [](PlaybackPipeline& pipeline) {
              pipeline.play();
              pipeline.seek(2.0);
+         }},
+        // The decoder thread finishes the seek meanwhile; its picture and completion wait in this
+        // thread's queue, where the pipeline must not take them for the next file's.
+        {"with a finished seek's picture on its way",
+         [](PlaybackPipeline& pipeline) {
+             pipeline.seek(1.5);
+             QThread::msleep(kSeekWorkMs);
          }},
         {"in the middle of a read burst",
          [](PlaybackPipeline& pipeline) {
