@@ -8,21 +8,7 @@
 
 using orvVis::ClockOptions;
 
-TEST(ClockOptions, CarriesTheClockThroughTheBaseClass)
-{
-    orvCore::SimulationClock clock;
-    const osg::ref_ptr<osgDB::Options> options = new ClockOptions(&clock);
-    const auto* clockOptions = dynamic_cast<const ClockOptions*>(options.get());
-    ASSERT_NE(clockOptions, nullptr);
-    EXPECT_EQ(clockOptions->clock(), &clock);
-    EXPECT_EQ(dynamic_cast<ClockOptions*>(osg::ref_ptr<osgDB::Options>(new osgDB::Options).get()), nullptr);
-
-    EXPECT_EQ(osg::ref_ptr<ClockOptions>(new ClockOptions)->clock(), nullptr);
-    EXPECT_STREQ(options->className(), "ClockOptions");
-    EXPECT_STREQ(options->libraryName(), "orvVis");
-}
-
-TEST(ClockOptions, ClonesKeepTheClockAndTheOtherOptions)
+TEST(ClockOptions, ClonesThroughTheBaseClassKeepTheClockAndTheOtherOptions)
 {
     orvCore::SimulationClock clock;
     const osg::ref_ptr<ClockOptions> original = new ClockOptions(&clock);

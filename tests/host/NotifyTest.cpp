@@ -8,20 +8,11 @@
 #include <iostream>
 #include <sstream>
 
-namespace {
-
-/// Exits with the level a fresh process starts with. Death tests in the thread-safe style run in
-/// a newly started copy of this program, so the level is read from the environment anew.
-void exitWithStartingLevel()
-{
-    std::exit(orvNotify::notifyLevel());
-}
-
-}  // namespace
-
 TEST(Notify, StartingLevelComesFromTheEnvironmentElseThree)
 {
+    // Thread-safe death tests run in a fresh copy of this program, which reads the level anew.
     ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    const auto exitWithStartingLevel = [] { std::exit(orvNotify::notifyLevel()); };
     setenv("ORV_NOTIFY_LEVEL", "7", 1);
     EXPECT_EXIT(exitWithStartingLevel(), ::testing::ExitedWithCode(7), "");
     setenv("ORV_NOTIFY_LEVEL", "0", 1);
@@ -34,31 +25,22 @@ TEST(Notify, StartingLevelComesFromTheEnvironmentElseThree)
     EXPECT_EXIT(exitWithStartingLevel(), ::testing::ExitedWithCode(3), "");
 }
 
-TEST(Notify, ShowsSeveritiesUpToTheLevel)
+TEST(Notify, ShowsSeveritiesUpToTheLevelOnTheChosenStreamElseStandardError)
 {
     testsupport::NotifyCapture capture(3);
-    EXPECT_EQ(orvNotify::notifyLevel(), 3);
-    EXPECT_TRUE(orvNotify::isNotifyEnabled(2));
     EXPECT_TRUE(orvNotify::isNotifyEnabled(3));
     EXPECT_FALSE(orvNotify::isNotifyEnabled(4));
     orvNotify::setNotifyLevel(7);
     EXPECT_TRUE(orvNotify::isNotifyEnabled(7));
     EXPECT_FALSE(orvNotify::isNotifyEnabled(8));
-    orvNotify::setNotifyLevel(1);
-    EXPECT_FALSE(orvNotify::isNotifyEnabled(2));
-}
 
-TEST(Notify, SendsToTheChosenStreamAndNullMeansStandardError)
-{
     std::ostringstream chosen;
     std::ostringstream standardError;
     std::streambuf* const previousBuffer = std::cerr.rdbuf(standardError.rdbuf());
-
     orvNotify::setNotifyStream(&chosen);
     orvNotify::notify(2) << "Unable to open file: " << "a.tmd" << std::endl;
     orvNotify::setNotifyStream(nullptr);
     orvNotify::notify(2) << "to standard error" << std::endl;
-
     std::cerr.rdbuf(previousBuffer);
     EXPECT_EQ(chosen.str(), "Unable to open file: a.tmd\n");
     EXPECT_EQ(standardError.str(), "to standard error\n");
