@@ -74,33 +74,37 @@ protected:
     testsupport::PlaylistSignalRecorder recorder_{factory_.journal(), entry_, "entry"};
 };
 
+/// What an active entry does: announce itself, seek (coarsely, then exactly when paused), play or
+/// pause, and show the media.
+Lines activation(const std::string& position, bool playing, const std::string& rate = "1")
+{
+    Lines lines = {"entry: mediaActivated(clip.mp4, 640x480)", "entry: entryActivated(clip.mp4)",
+                   "clip.mp4: seekTo(" + position + ", 0.25)"};
+    if (playing)
+        lines.insert(lines.end(), {"clip.mp4: seekTo(" + position + ", 0.25)", "clip.mp4: setPlaybackRate(" + rate + ")",
+                                   "clip.mp4: play()"});
+    else
+        lines.insert(lines.end(), {"clip.mp4: seekTo(" + position + ", 0)", "clip.mp4: pause()"});
+    lines.insert(lines.end(), {"clip.mp4: show()", "entry: mediaPlaying(null)"});
+    return lines;
+}
+
 }  // namespace
 
-TEST_F(PlaylistEntryTest, LoadingAtOnceCompletesTheStopTimeBeforeLoadMediaReturns)
+TEST_F(PlaylistEntryTest, LoadingCompletesOnlyAMissingStopTimeFromTheDuration)
 {
     load(record(at(5), at(10), TimeStamp()), lasting(12.5));
-
     EXPECT_THAT(factory_.requests(), ElementsAre("loadMedia(clip.mp4, VIDEO)"));
     EXPECT_THAT(journal(), ElementsAre("clip.mp4: setMedia(clip.mp4)", "entry: loadingComplete()"));
     EXPECT_TRUE(entry_.isLoadingComplete());
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), at(17.5));
     EXPECT_EQ(entry_.timeRange().begin(), at(10));
     EXPECT_EQ(entry_.timeRange().end(), at(17.5));
-    EXPECT_EQ(entry_.mediaFile().get(), &media());
-}
 
-TEST_F(PlaylistEntryTest, OnlyAMissingStopTimeIsCompletedFromTheDuration)
-{
-    load(record(at(5), at(10), at(9)), lasting(12.5));
+    load(record(at(5), at(10), at(9)), lasting(12.5));  // a stop time before the start counts as missing
     EXPECT_EQ(entry_.mediaParameters().stopTime(), at(17.5));
-
     load(record(at(5), at(10), at(9)), RecordingProfile{});
     EXPECT_EQ(entry_.mediaParameters().stopTime(), INFINITE_TIME_STAMP);
     EXPECT_FALSE(entry_.timeRange().isValid());
-
-    load(record(at(5), at(10), TimeStamp()), RecordingProfile{});
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), INFINITE_TIME_STAMP);
-
     // A given stop time stays, whatever the media lasts, also one equal to the start time.
     load(record(at(0), at(10), at(20)), lasting(100.0));
     EXPECT_EQ(entry_.mediaParameters().stopTime(), at(20));
@@ -108,80 +112,50 @@ TEST_F(PlaylistEntryTest, OnlyAMissingStopTimeIsCompletedFromTheDuration)
     EXPECT_EQ(entry_.mediaParameters().stopTime(), at(10));
 }
 
-TEST_F(PlaylistEntryTest, AnEntryStillLoadingIgnoresClockStatesUntilLoadingCompletes)
+TEST_F(PlaylistEntryTest, AnEntryStillLoadingOrWithoutMediaIgnoresClockStates)
 {
     RecordingProfile later = lasting(8.0);
     later.loading = RecordingProfile::Loading::Later;
     load(record(at(0), at(10), TimeStamp()), later);
-
     EXPECT_FALSE(entry_.isLoadingComplete());
     EXPECT_FALSE(entry_.timeRange().isValid());
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), TimeStamp());
     EXPECT_THAT(drive(clockState(at(12)), false), ElementsAre());
 
     media().completeLoading();
     EXPECT_THAT(journal(), ElementsAre("entry: loadingComplete()"));
     EXPECT_EQ(entry_.mediaParameters().stopTime(), at(8));
     EXPECT_THAT(drive(clockState(at(12)), false), ElementsAre("clip.mp4: seekTo(8, 0)", "clip.mp4: pause()"));
-}
 
-TEST_F(PlaylistEntryTest, WithoutAMediaFileTheEntryStaysInert)
-{
     factory_.refuse("clip.mp4");
     entry_.loadMedia(record(at(0), at(10), at(20)), factory_);
-
     EXPECT_EQ(entry_.mediaFile(), nullptr);
     EXPECT_FALSE(entry_.isLoadingComplete());
-    EXPECT_FALSE(entry_.timeRange().isValid());
-    EXPECT_EQ(entry_.mediaParameters().startTime(), at(10));
     EXPECT_THAT(drive(clockState(at(15)), false), ElementsAre());
 }
 
 TEST_F(PlaylistEntryTest, TheWindowIncludesBothEdgesAndParksTheMediaOutside)
 {
     load(record(at(5), at(10), at(20)), lasting(30.0));
-
     EXPECT_THAT(drive(clockState(at(10) - ONE_MICROSECOND, orvCore::STOP), false),
                 ElementsAre("clip.mp4: seekTo(0, 0)", "clip.mp4: pause()"));
-    EXPECT_THAT(drive(clockState(at(10), orvCore::STOP), true),
-                ElementsAre("entry: mediaActivated(clip.mp4, 640x480)", "entry: entryActivated(clip.mp4)",
-                            "clip.mp4: seekTo(5, 0.25)", "clip.mp4: seekTo(5, 0)", "clip.mp4: pause()",
-                            "clip.mp4: show()", "entry: mediaPlaying(null)"));
-    EXPECT_THAT(drive(clockState(at(20), orvCore::STOP), true),
-                ElementsAre("entry: mediaActivated(clip.mp4, 640x480)", "entry: entryActivated(clip.mp4)",
-                            "clip.mp4: seekTo(15, 0.25)", "clip.mp4: seekTo(15, 0)", "clip.mp4: pause()",
-                            "clip.mp4: show()", "entry: mediaPlaying(null)"));
+    EXPECT_EQ(drive(clockState(at(10), orvCore::STOP), true), activation("5", false));
+    EXPECT_EQ(drive(clockState(at(20), orvCore::STOP), true), activation("15", false));
     // Parked at the media's own end, not at the window's.
     EXPECT_THAT(drive(clockState(at(20) + ONE_MICROSECOND, orvCore::STOP), false),
                 ElementsAre("clip.mp4: seekTo(30, 0)", "clip.mp4: pause()"));
+
+    // An open window is active at every time, even before time zero.
+    load(record(at(10), at(20), TimeStamp()), RecordingProfile{});
+    EXPECT_EQ(drive(clockState(at(8), orvCore::STOP), true), activation("-2", false));
+    EXPECT_TRUE(entry_.setClockState(clockState(at(1e9), orvCore::STOP)));
 }
 
-TEST_F(PlaylistEntryTest, TheSizeIsAskedJustBeforeTheActivationIsAnnounced)
-{
-    load(record(at(0), at(0), at(20)));
-    std::string lastCallWhenAnnounced;
-    QObject::connect(&entry_, &PlaylistEntry::mediaActivated,
-                     [&](const MediaParameters&, const QSize&) { lastCallWhenAnnounced = media().calls().back(); });
-    entry_.setClockState(clockState(at(1), orvCore::STOP));
-    EXPECT_EQ(lastCallWhenAnnounced, "nativeSize()");
-}
-
-TEST_F(PlaylistEntryTest, ForwardRealTimePlaysAtTheClockScale)
+TEST_F(PlaylistEntryTest, OnlyForwardRealTimePlaysAtTheClockScaleOtherStatesPauseExactly)
 {
     load(record(at(5), at(10), at(20)));
-    EXPECT_THAT(drive(clockState(at(12.5), orvCore::FORWARD, orvCore::REAL_TIME_ON, 2.0), true),
-                ElementsAre("entry: mediaActivated(clip.mp4, 640x480)", "entry: entryActivated(clip.mp4)",
-                            "clip.mp4: seekTo(7.5, 0.25)", "clip.mp4: seekTo(7.5, 0.25)",
-                            "clip.mp4: setPlaybackRate(2)", "clip.mp4: play()", "clip.mp4: show()",
-                            "entry: mediaPlaying(null)"));
-}
-
-TEST_F(PlaylistEntryTest, EveryOtherClockStatePausesAtTheExactPosition)
-{
-    const Lines paused = {"entry: mediaActivated(clip.mp4, 640x480)", "entry: entryActivated(clip.mp4)",
-                          "clip.mp4: seekTo(7.5, 0.25)", "clip.mp4: seekTo(7.5, 0)", "clip.mp4: pause()",
-                          "clip.mp4: show()", "entry: mediaPlaying(null)"};
-    load(record(at(5), at(10), at(20)));
+    EXPECT_EQ(drive(clockState(at(12.5), orvCore::FORWARD, orvCore::REAL_TIME_ON, 2.0), true),
+              activation("7.5", true, "2"));
+    const Lines paused = activation("7.5", false);
     EXPECT_EQ(drive(clockState(at(12.5), orvCore::STOP, orvCore::REAL_TIME_ON, 2.0), true), paused);
     EXPECT_EQ(drive(clockState(at(12.5), orvCore::REVERSE, orvCore::REAL_TIME_ON, 2.0), true), paused);
     EXPECT_EQ(drive(clockState(at(12.5), orvCore::FORWARD, orvCore::REAL_TIME_OFF, 2.0), true), paused);
@@ -194,19 +168,7 @@ TEST_F(PlaylistEntryTest, EveryOtherClockStatePausesAtTheExactPosition)
     EXPECT_EQ(drive(clockState(at(12.5), orvCore::FORWARD, orvCore::REAL_TIME_ON, 2.0), true), paused);
 }
 
-TEST_F(PlaylistEntryTest, AnOpenWindowIsActiveAtEveryTimeEvenBeforeTimeZero)
-{
-    load(record(at(10), at(20), TimeStamp()), RecordingProfile{});
-    ASSERT_EQ(entry_.mediaParameters().stopTime(), INFINITE_TIME_STAMP);
-
-    EXPECT_THAT(drive(clockState(at(8), orvCore::STOP), true),
-                ElementsAre("entry: mediaActivated(clip.mp4, 640x480)", "entry: entryActivated(clip.mp4)",
-                            "clip.mp4: seekTo(-2, 0.25)", "clip.mp4: seekTo(-2, 0)", "clip.mp4: pause()",
-                            "clip.mp4: show()", "entry: mediaPlaying(null)"));
-    EXPECT_TRUE(entry_.setClockState(clockState(at(1e9), orvCore::STOP)));
-}
-
-TEST_F(PlaylistEntryTest, SignalsCarryTheCompletedRecordTheNativeSizeAndTheMediaWindow)
+TEST_F(PlaylistEntryTest, SignalsCarryTheCompletedRecordTheNativeSizeAskedLastAndTheMediaWindow)
 {
     QWidget window;
     RecordingProfile profile = lasting(4.0);
@@ -216,11 +178,13 @@ TEST_F(PlaylistEntryTest, SignalsCarryTheCompletedRecordTheNativeSizeAndTheMedia
 
     MediaParameters announced;
     QSize announcedSize;
+    std::string lastCallWhenAnnounced;
     const PlaylistEntry* activated = nullptr;
     QWidget* shown = nullptr;
     QObject::connect(&entry_, &PlaylistEntry::mediaActivated, [&](const MediaParameters& p, const QSize& s) {
         announced = p;
         announcedSize = s;
+        lastCallWhenAnnounced = media().calls().back();
     });
     QObject::connect(&entry_, &PlaylistEntry::entryActivated, [&](const PlaylistEntry* e) { activated = e; });
     QObject::connect(&entry_, &PlaylistEntry::mediaPlaying, [&](QWidget* w) { shown = w; });
@@ -229,6 +193,7 @@ TEST_F(PlaylistEntryTest, SignalsCarryTheCompletedRecordTheNativeSizeAndTheMedia
     EXPECT_EQ(announced.stopTime(), at(4));
     EXPECT_EQ(announced.allowableDelta(), 0.25);
     EXPECT_EQ(announcedSize, QSize(1920, 1080));
+    EXPECT_EQ(lastCallWhenAnnounced, "nativeSize()");
     EXPECT_EQ(activated, &entry_);
     EXPECT_EQ(shown, &window);
 }
@@ -243,9 +208,7 @@ TEST_F(PlaylistEntryTest, LoadingAgainReplacesTheMediaAndTheRecord)
     second.setFileType(MediaParameters::AUDIO);
     factory_.setProfile("other.mp4", lasting(3.0));
     entry_.loadMedia(second, factory_);
-
     EXPECT_NE(entry_.mediaFile(), first);
-    EXPECT_EQ(entry_.mediaParameters().filename(), "other.mp4");
     EXPECT_EQ(entry_.mediaParameters().stopTime(), at(103));
     EXPECT_THAT(factory_.requests(), ElementsAre("loadMedia(clip.mp4, VIDEO)", "loadMedia(other.mp4, AUDIO)"));
 
