@@ -5,7 +5,6 @@
 #include "ffmpeg/AudioPlaybackSink.h"
 #include "ffmpeg/ThreadedAudio.h"
 
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,6 +18,7 @@ namespace {
 // Bounds of the waits for sound to start or stop after an action: the device, the recorder and
 // a queued hop into the audio thread together take a fraction of this.
 constexpr double REACTION_LIMIT_SECONDS = 2.0;
+constexpr int REACTION_LIMIT_MS = 2000;
 // Stretches of sound or silence that show a state has settled.
 constexpr double STEADY_SECONDS = 0.3;
 // A whole tone segment heard is its own length within this share: a jump back or ahead of the
@@ -211,7 +211,7 @@ TEST_P(AudioOutputTest, VolumeScalesTheSoundAndZeroSilencesIt)
 
     // Audio already handed to the device keeps its volume; wait until the new one is heard.
     rig.setVolume(0.5);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return loudnessOf(sound().record(0.05)) < 0.75 * full; }));
+    ASSERT_TRUE(waitUntil([&] { return loudnessOf(sound().record(0.05)) < 0.75 * full; }, REACTION_LIMIT_MS));
     EXPECT_NEAR(loudnessOf(sound().record(STEADY_SECONDS)) / full, 0.5, 0.05);
 
     rig.setVolume(0.0);

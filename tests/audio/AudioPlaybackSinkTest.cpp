@@ -4,7 +4,6 @@
 #include "ffmpeg/AudioPlaybackSink.h"
 
 #include <QSignalSpy>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -16,6 +15,7 @@ namespace {
 constexpr int SAMPLE_RATE = 44100;
 constexpr int BYTES_PER_FRAME = 4;
 constexpr double TOLERANCE = 0.1;  // what the pipeline synchronises with
+constexpr int START_LIMIT_MS = 5000;  // hang guard for an output to start running
 
 QSharedPointer<QByteArray> silence(int frames)
 {
@@ -108,7 +108,7 @@ TEST_F(AudioPlaybackSinkTest, RepositionsAPlayingOutputOnlyWhenOutOfStep)
     EXPECT_EQ(sink.state(), AudioPlaybackSink::Playing);
 
     // Once the output runs, 0.05 s off is in step and nothing moves.
-    ASSERT_TRUE(QTest::qWaitFor([this] { return sink.synchronize(sink.mediaTime() + 0.05, TOLERANCE) == 0; }));
+    ASSERT_TRUE(AudioTest::waitUntil([this] { return sink.synchronize(sink.mediaTime() + 0.05, TOLERANCE) == 0; }, START_LIMIT_MS));
     QSignalSpy notified(&sink, &AudioPlaybackSink::notify);
     const double target = sink.mediaTime() + 0.2;
     EXPECT_EQ(sink.synchronize(target, TOLERANCE), 1);
@@ -121,7 +121,7 @@ TEST_F(AudioPlaybackSinkTest, RepositionsAPlayingOutputOnlyWhenOutOfStep)
     sink.setVolume(0.0);
     EXPECT_EQ(sink.synchronize(sink.mediaTime(), TOLERANCE), 1);
     sink.setVolume(1.0);
-    EXPECT_TRUE(QTest::qWaitFor([this] { return sink.synchronize(sink.mediaTime(), TOLERANCE) == 0; }));
+    EXPECT_TRUE(AudioTest::waitUntil([this] { return sink.synchronize(sink.mediaTime(), TOLERANCE) == 0; }, START_LIMIT_MS));
 
     // Paused, every call moves the position, so the audible position follows a frozen clock.
     sink.pause();

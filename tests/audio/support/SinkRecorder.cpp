@@ -2,7 +2,9 @@
 
 #include "support/Tones.h"
 
-#include <QTest>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstring>
@@ -29,12 +31,28 @@ constexpr std::size_t WINDOW_FRAMES = SinkRecorder::SAMPLE_RATE / 100;
 constexpr double SOUND_RMS_FLOOR = 1000.0;
 constexpr int SILENCE_PEAK_CEILING = 100;
 
+// A wait wakes up at least this often to look at its condition and its deadline.
+constexpr int WAKE_UP_MS = 20;
+
 std::size_t framesFor(double seconds)
 {
     return static_cast<std::size_t>(seconds * SinkRecorder::SAMPLE_RATE);
 }
 
 } // namespace
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QTimer wakeUp;
+    wakeUp.start(WAKE_UP_MS);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
 
 SinkRecorder::SinkRecorder() = default;
 
@@ -111,13 +129,13 @@ bool SinkRecorder::waitForRun_(bool sound, double seconds, double limitSeconds)
             run = matches(next) ? run + WINDOW_FRAMES : 0;
         return run >= runFrames || next >= end;
     };
-    return QTest::qWaitFor(found, HANG_GUARD_MS + static_cast<int>(limitSeconds * 1000)) && run >= runFrames;
+    return waitUntil(found, HANG_GUARD_MS + static_cast<int>(limitSeconds * 1000)) && run >= runFrames;
 }
 
 bool SinkRecorder::waitForFrames_(std::size_t count)
 {
     const double seconds = static_cast<double>(count - std::min(count, leftChannel_.size())) / SAMPLE_RATE;
-    return QTest::qWaitFor(
+    return waitUntil(
         [this, count] {
             readAvailable_();
             return leftChannel_.size() >= count;

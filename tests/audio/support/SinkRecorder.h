@@ -3,9 +3,14 @@
 #include <QProcess>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace AudioTest {
+
+// Runs the event loop until the condition holds; false when the time runs out first. Unlike
+// QTest::qWaitFor it never sleeps, so a sink living in the waiting thread keeps its device fed.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
 
 // Records what the default sound server output really plays, through its monitor source, with
 // the PulseAudio recorder. scripts/test makes that output a null sink, so the recording holds
