@@ -3,7 +3,6 @@
 #include "ffmpeg/CodecContext.h"
 #include "ffmpeg/FormatContext.h"
 
-#include <QMutexLocker>
 #include <QTimer>
 
 #include <cmath>
@@ -101,7 +100,7 @@ void FormatContextSource::seek(double mediaTime)
 {
     bool wasPending = false;
     {
-        QMutexLocker lock(&seekMutex_);
+        std::lock_guard<std::mutex> lock(seekMutex_);
         wasPending = seekPending_;
         seekPending_ = true;
         seekTarget_ = mediaTime;

@@ -2,10 +2,10 @@
 
 #include "ffmpeg/Packet.h"
 
-#include <QMutex>
 #include <QObject>
 
 #include <memory>
+#include <mutex>
 
 class QTimer;
 
@@ -61,7 +61,8 @@ private:
     double readToTime_;
 
     // Shared with the threads that request seeks, guarded by seekMutex_.
-    QMutex seekMutex_;
+    // A standard mutex, which ThreadSanitizer sees, unlike Qt's futex-based one.
+    std::mutex seekMutex_;
     bool seekPending_;
     double seekTarget_;
 };
