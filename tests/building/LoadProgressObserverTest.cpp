@@ -83,56 +83,39 @@ TEST_F(ProgressTest, LateFilesCountUpAndTheLastLoadCompletesAfterInitialization)
                             "[LPO] completed() in emitProgress_().\n");
 }
 
-TEST_F(ProgressTest, FilesThatFinishBeforeInitializationEndsCompleteWhenItEnds)
+TEST_F(ProgressTest, FilesFinishedEarlyOrNoneAtAllCompleteWhenInitializationEnds)
 {
+    observer.setInitializationFinished();
+    observer.setInitializationFinished();
+    EXPECT_EQ(completedSpy.count(), 1);
+    EXPECT_EQ(trace.text(), "[LPO] completed() in setInitializationFinished().\n");
+    observer.reset();
+
+    trace.clear();
     observer.watchFile(loadedFile());
     EXPECT_EQ(trace.text(), "[LPO] Progress Update: 100%\n"
                             "[LPO] Progress Update: 100%\n")
         << "a loaded file is counted at once, and the addition reports again";
     EXPECT_EQ(reported(), std::vector<int>{100});
-    EXPECT_EQ(completedSpy.count(), 0) << "more files may still come";
-
+    EXPECT_EQ(completedSpy.count(), 1) << "more files may still come";
     trace.clear();
     observer.setInitializationFinished();
-    EXPECT_EQ(completedSpy.count(), 1);
-    EXPECT_EQ(trace.text(), "[LPO] completed() in setInitializationFinished().\n");
-    observer.setInitializationFinished();
-    EXPECT_EQ(completedSpy.count(), 1);
-}
-
-TEST_F(ProgressTest, NoFilesAtAllCompleteWithoutProgress)
-{
-    observer.setInitializationFinished();
-    observer.setInitializationFinished();
-    EXPECT_EQ(completedSpy.count(), 1);
-    EXPECT_TRUE(reported().empty());
+    EXPECT_EQ(completedSpy.count(), 2);
     EXPECT_EQ(trace.text(), "[LPO] completed() in setInitializationFinished().\n");
 }
 
-TEST_F(ProgressTest, FileThatNeverFinishesHoldsProgressBelowFull)
+TEST_F(ProgressTest, FilesThatFinishTwiceOrNeverAreCountedAsReported)
 {
-    RecordingMediaFile* done = loadingFile();
-    observer.watchFile(done);
+    RecordingMediaFile* twice = loadingFile();
+    observer.watchFile(twice);
     observer.watchFile(loadingFile());
     observer.watchFile(nullptr);
     observer.setInitializationFinished();
-    done->completeLoading();
-    EXPECT_EQ(reported(), (std::vector<int>{0, 50}));
-    EXPECT_EQ(completedSpy.count(), 0);
-}
-
-TEST_F(ProgressTest, FileReportingTwiceIsCountedTwice)
-{
-    RecordingMediaFile* twice = loadingFile();
-    RecordingMediaFile* never = loadingFile();
-    observer.watchFile(twice);
-    observer.watchFile(never);
-    observer.setInitializationFinished();
     twice->completeLoading();
+    EXPECT_EQ(completedSpy.count(), 0) << "a file that never finishes holds progress below full";
     twice->completeLoading();
     EXPECT_EQ(reported(), (std::vector<int>{0, 50, 100}));
     EXPECT_EQ(completedSpy.count(), 1);
-
     twice->completeLoading();
     EXPECT_EQ(reported(), (std::vector<int>{0, 50, 100, 150}));
     EXPECT_EQ(completedSpy.count(), 1) << "beyond 100 is no completion";
@@ -140,6 +123,7 @@ TEST_F(ProgressTest, FileReportingTwiceIsCountedTwice)
 
 TEST_F(ProgressTest, AnotherFileAfterCompletionLowersProgressAndCompletesAgain)
 {
+    testsupport::NotifyCapture quiet(6);
     observer.setInitializationFinished();
     observer.watchFile(loadedFile());
     EXPECT_EQ(completedSpy.count(), 2) << "once with no files, once at 100";
@@ -148,41 +132,24 @@ TEST_F(ProgressTest, AnotherFileAfterCompletionLowersProgressAndCompletesAgain)
     late->completeLoading();
     EXPECT_EQ(reported(), (std::vector<int>{100, 50, 100}));
     EXPECT_EQ(completedSpy.count(), 3);
+    EXPECT_EQ(quiet.text(), "") << "the trace is written only when its severity is shown";
 }
 
-TEST_F(ProgressTest, DestroyedFilesStillCountTowardsTheTotal)
-{
-    RecordingMediaFile* kept = loadingFile();
-    observer.watchFile(kept);
-    observer.watchFile(loadingFile());
-    files.pop_back();
-    kept->completeLoading();
-    EXPECT_EQ(reported(), (std::vector<int>{0, 50}));
-    observer.reset();  // must pass over the destroyed file
-}
-
-TEST_F(ProgressTest, ResetForgetsFilesAndStopsListeningToThem)
+TEST_F(ProgressTest, ResetForgetsFilesEvenDestroyedOnesAndStopsListeningToThem)
 {
     RecordingMediaFile* old = loadingFile();
     observer.watchFile(old);
+    observer.watchFile(loadingFile());
+    files.pop_back();  // destroyed files still count towards the total
     observer.setInitializationFinished();
+    old->completeLoading();
+    EXPECT_EQ(reported(), (std::vector<int>{0, 50}));
     observer.reset();
     EXPECT_EQ(observer.numFilesLoaded(), 0);
     old->completeLoading();
-    EXPECT_EQ(reported(), std::vector<int>{0}) << "a forgotten file reports nothing";
-    EXPECT_EQ(completedSpy.count(), 0);
+    EXPECT_EQ(reported(), (std::vector<int>{0, 50})) << "a forgotten file reports nothing";
 
     observer.watchFile(loadedFile());
-    EXPECT_EQ(reported(), (std::vector<int>{0, 100})) << "the last percentage was forgotten too";
+    EXPECT_EQ(reported(), (std::vector<int>{0, 50, 100})) << "the last percentage was forgotten too";
     EXPECT_EQ(completedSpy.count(), 0) << "initialization starts unfinished again";
-}
-
-TEST_F(ProgressTest, TraceIsWrittenOnlyWhenItsSeverityIsShown)
-{
-    testsupport::NotifyCapture quiet(6);
-    observer.setInitializationFinished();
-    observer.watchFile(loadedFile());
-    EXPECT_EQ(quiet.text(), "");
-    EXPECT_EQ(reported(), std::vector<int>{100});
-    EXPECT_EQ(completedSpy.count(), 2);
 }

@@ -44,11 +44,7 @@ std::string baseName(const std::string& path)
 /// Hands every media file it has made to a progress observer, as a host's factory does.
 class ObservedFactory : public MediaFileFactory {
 public:
-    ObservedFactory(MediaFileFactory& maker, LoadProgressObserver& observer)
-        : maker_(maker)
-        , observer_(observer)
-    {
-    }
+    ObservedFactory(MediaFileFactory& maker, LoadProgressObserver& observer) : maker_(maker), observer_(observer) {}
 
     MediaFile* loadMedia(const QString& filename, MediaParameters::FileType fileType) override
     {
@@ -61,11 +57,6 @@ private:
     MediaFileFactory& maker_;
     LoadProgressObserver& observer_;
 };
-
-std::string sizeText(const QSize& size)
-{
-    return std::to_string(size.width()) + "x" + std::to_string(size.height());
-}
 
 // What an entry does with its media for one clock state, by where the clock stands in its window.
 Lines before(const std::string& name)
@@ -133,22 +124,21 @@ protected:
     void SetUp() override
     {
         files.write("show/cam.tmd", CAMERA_TMD);
-        RecordingProfile twentySeconds;
-        twentySeconds.duration = 20.0;
-        RecordingProfile lateThirtySeconds;
-        lateThirtySeconds.loading = RecordingProfile::Loading::Later;
-        lateThirtySeconds.duration = 30.0;
-        RecordingProfile still;
-        still.nativeSize = QSize(800, 600);
-        RecordingProfile tenSeconds;
-        tenSeconds.duration = 10.0;
-        maker.setProfile(mediaPath("intro.mp4"), twentySeconds);
-        maker.setProfile(mediaPath("narration.wav"), lateThirtySeconds);
-        maker.setProfile(mediaPath("map.png"), still);
-        maker.setProfile(mediaPath("cam.mp4"), tenSeconds);
+        const auto profile = [](std::optional<double> duration, bool late = false, QSize size = {640, 480}) {
+            RecordingProfile made;
+            made.duration = duration;
+            made.loading = late ? RecordingProfile::Loading::Later : RecordingProfile::Loading::AtOnce;
+            made.nativeSize = size;
+            return made;
+        };
+        maker.setProfile(mediaPath("intro.mp4"), profile(20.0));
+        maker.setProfile(mediaPath("narration.wav"), profile(30.0, true));
+        maker.setProfile(mediaPath("map.png"), profile(std::nullopt, false, QSize(800, 600)));
+        maker.setProfile(mediaPath("cam.mp4"), profile(10.0));
 
         QObject::connect(&playlist, &Playlist::mediaActivated, [this](const MediaParameters& item, const QSize& size) {
-            note("mediaActivated(" + baseName(item.filename()) + ", " + sizeText(size) + ")");
+            note("mediaActivated(" + baseName(item.filename()) + ", " + std::to_string(size.width()) + "x" +
+                 std::to_string(size.height()) + ")");
         });
         QObject::connect(&playlist, &Playlist::entryActivated, [this](const PlaylistEntry* entry) {
             note("entryActivated(" + (entry ? baseName(entry->mediaParameters().filename()) : "null") + ")");

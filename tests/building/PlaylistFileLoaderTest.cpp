@@ -46,25 +46,6 @@ protected:
 
 }  // namespace
 
-TEST_F(PlaylistFileLoaderTest, PlainVideoLineGivesResolvedPathAndDefaults)
-{
-    ASSERT_EQ(load("video clip.mp4\n"), 0);
-    const MediaParameters& item = onlyItem(RecordingPlaylistBuilder::VIDEO);
-    EXPECT_EQ(item.fileType(), MediaParameters::VIDEO);
-    EXPECT_EQ(item.filename(), besideList("clip.mp4")) << "a missing media file is resolved beside the list";
-    EXPECT_EQ(item.timeZero(), orvCore::TimeStamp());
-    EXPECT_EQ(item.startTime(), orvCore::TimeStamp());
-    EXPECT_EQ(item.stopTime(), orvCore::TimeStamp());
-    EXPECT_EQ(item.position(), QRectF(0, 0, 10, 10));
-    EXPECT_FALSE(item.isPositionSet());
-    EXPECT_FALSE(item.mute());
-    EXPECT_TRUE(item.displayDecorations());
-    EXPECT_FALSE(item.alwaysOnTop());
-    EXPECT_TRUE(item.realtimeForwardCase());
-    EXPECT_DOUBLE_EQ(item.allowableDelta(), 1.0);
-    EXPECT_EQ(notices.text(), "");
-}
-
 TEST_F(PlaylistFileLoaderTest, EveryTagSetsItsFieldAndKindsFollowKeywords)
 {
     ASSERT_EQ(load("ReferenceYear 2020\n"
@@ -74,7 +55,6 @@ TEST_F(PlaylistFileLoaderTest, EveryTagSetsItsFieldAndKindsFollowKeywords)
                    "video clip.mp4\n"),
               0);
     ASSERT_EQ(builder.calls.size(), 3u);
-
     const auto& image = builder.calls[0];
     EXPECT_EQ(image.kind, RecordingPlaylistBuilder::IMAGE);
     EXPECT_EQ(image.params.fileType(), MediaParameters::IMAGE);
@@ -82,8 +62,6 @@ TEST_F(PlaylistFileLoaderTest, EveryTagSetsItsFieldAndKindsFollowKeywords)
     EXPECT_EQ(image.params.timeZero(), secondsInto(2020, 100)) << "a plain media file starts where its window opens";
     EXPECT_EQ(image.params.stopTime(), orvCore::TimeStamp(2020, orvCore::Seconds(250, 500000)));
     EXPECT_EQ(image.params.position(), QRectF(5, 6, 100, 50));
-    EXPECT_TRUE(image.params.isXSet() && image.params.isYSet() && image.params.isWidthSet() &&
-                image.params.isHeightSet());
     EXPECT_TRUE(image.params.mute());
     EXPECT_FALSE(image.params.displayDecorations());
     EXPECT_TRUE(image.params.alwaysOnTop());
@@ -95,10 +73,15 @@ TEST_F(PlaylistFileLoaderTest, EveryTagSetsItsFieldAndKindsFollowKeywords)
     EXPECT_TRUE(audio.params.displayDecorations());
     EXPECT_FALSE(audio.params.alwaysOnTop());
     EXPECT_EQ(audio.params.position(), QRectF(0, 0, 10, 10)) << "playlist audio items are not parked off screen";
-    EXPECT_FALSE(audio.params.isPositionSet());
 
-    EXPECT_EQ(builder.calls[2].kind, RecordingPlaylistBuilder::VIDEO);
-    EXPECT_EQ(builder.calls[2].params.fileType(), MediaParameters::VIDEO);
+    const auto& video = builder.calls[2];
+    EXPECT_EQ(video.kind, RecordingPlaylistBuilder::VIDEO);
+    EXPECT_EQ(video.params.fileType(), MediaParameters::VIDEO);
+    EXPECT_EQ(video.params.filename(), besideList("clip.mp4")) << "a missing media file is resolved beside the list";
+    EXPECT_EQ(video.params.startTime(), orvCore::TimeStamp());
+    EXPECT_TRUE(video.params.realtimeForwardCase());
+    EXPECT_DOUBLE_EQ(video.params.allowableDelta(), 1.0);
+    EXPECT_EQ(notices.text(), "");
 }
 
 TEST_F(PlaylistFileLoaderTest, KeywordsAndTagNamesIgnoreCaseAndTagsApplyInOrder)
@@ -213,7 +196,7 @@ TEST_F(PlaylistFileLoaderTest, BookmarksAreResolvedAndExtraTokensIgnored)
     EXPECT_EQ(builder.calls[1].path, besideList("missing.txt"));
 }
 
-TEST_F(PlaylistFileLoaderTest, TmdItemTakesAllFourValuesAndTagsMoveOnlyTheWindow)
+TEST_F(PlaylistFileLoaderTest, TmdItemTakesItsValuesAndTagsMoveOnlyTheWindow)
 {
     const std::string tmdText = "ReferenceYear 2010\n"
                                 "MediaFileName movie.mp4\n"
@@ -244,11 +227,9 @@ TEST_F(PlaylistFileLoaderTest, TmdItemTakesAllFourValuesAndTagsMoveOnlyTheWindow
     EXPECT_EQ(audio.params.fileType(), MediaParameters::AUDIO);
     EXPECT_EQ(audio.params.startTime(), secondsInto(2010, 1000));
     EXPECT_EQ(audio.params.timeZero(), secondsInto(2010, 1000));
-}
 
-TEST_F(PlaylistFileLoaderTest, TmdWithOnlyAFileNameKeepsDefaults)
-{
     files.write("lists/bare.tmd", "MediaFileName /media/clip.mp4\n");
+    builder.calls.clear();
     ASSERT_EQ(load("image bare.tmd startTime=30\n"), 0);
     ASSERT_EQ(builder.calls.size(), 2u);
     const MediaParameters& item = builder.calls[1].params;
@@ -258,10 +239,9 @@ TEST_F(PlaylistFileLoaderTest, TmdWithOnlyAFileNameKeepsDefaults)
     EXPECT_EQ(item.timeZero(), secondsInto(orvCore::currentYear(), 30))
         << "a TMD file without a start time leaves time zero to the tag";
     EXPECT_TRUE(item.realtimeForwardCase());
-    EXPECT_DOUBLE_EQ(item.allowableDelta(), 1.0);
 }
 
-TEST_F(PlaylistFileLoaderTest, BadOrMissingTmdFileRejectsLineAfterNotifying)
+TEST_F(PlaylistFileLoaderTest, BadOrMissingTmdOrPlaylistFileIsReported)
 {
     files.write("lists/bad.tmd",
                 "MediaFileName movie.mp4\n"
@@ -280,12 +260,10 @@ TEST_F(PlaylistFileLoaderTest, BadOrMissingTmdFileRejectsLineAfterNotifying)
     EXPECT_EQ(builder.calls[1].kind, RecordingPlaylistBuilder::TMD_FOUND);
     EXPECT_EQ(builder.calls[1].path, besideList("gone.tmd"));
     EXPECT_EQ(builder.calls[2].kind, RecordingPlaylistBuilder::VIDEO);
-}
 
-TEST_F(PlaylistFileLoaderTest, MissingPlaylistFileIsReportedOnce)
-{
-    PlaylistFileLoader loader(builder);
-    EXPECT_EQ(loader.loadFile(files.path("none.lst")), 1);
+    notices.clear();
+    builder.calls.clear();
+    EXPECT_EQ(PlaylistFileLoader(builder).loadFile(files.path("none.lst")), 1);
     EXPECT_EQ(notices.text(), "Unable to open file: " + files.path("none.lst") + "\n");
     EXPECT_TRUE(builder.calls.empty());
 }
