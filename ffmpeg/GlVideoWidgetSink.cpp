@@ -46,6 +46,20 @@ const char* const FRAG_SHADER = "#version 150\n"
 // The texture unit the fragment shader samples.
 constexpr GLint TEXTURE_UNIT = 0;
 
+struct ClearColour {
+    GLfloat red, green, blue, alpha;
+};
+constexpr ClearColour BLACK = {0.0f, 0.0f, 0.0f, 1.0f};
+// Before the first picture: tells a window still waiting for video from one showing a dark picture.
+constexpr ClearColour NO_PICTURE_YET = {0.0f, 0.0f, 0.5f, 1.0f};
+// Behind a picture; the quad covers the whole window, so it shows only if drawing fails.
+constexpr ClearColour BEHIND_PICTURE = {1.0f, 1.0f, 1.0f, 1.0f};
+
+void setClearColour(const ClearColour& colour)
+{
+    glClearColor(colour.red, colour.green, colour.blue, colour.alpha);
+}
+
 GLuint compileShader(GlFunctions& gl, GLenum type, const char* source)
 {
     const GLuint shader = gl.glCreateShader(type);
@@ -92,7 +106,7 @@ void GlVideoWidgetSink::setImage(QSharedPointer<QImage> image)
 
 void GlVideoWidgetSink::initializeGL()
 {
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    setClearColour(BLACK);
     glDisable(GL_DEPTH_TEST);
 }
 
@@ -105,11 +119,7 @@ void GlVideoWidgetSink::paintGL()
 {
     if (!glFunctions_)
         createGlStructures_();
-    // White once a picture was shown; dark blue says none has arrived yet.
-    if (texture_->isValid())
-        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    else
-        glClearColor(0.0f, 0.0f, 0.5f, 1.0f);
+    setClearColour(texture_->isValid() ? BEHIND_PICTURE : NO_PICTURE_YET);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     texture_->uploadPending();
