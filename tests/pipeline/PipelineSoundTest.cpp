@@ -53,9 +53,8 @@ public:
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new RecorderEnvironment);
 
-// Waits on the recorder run the event loop only every few milliseconds, which starves a source
-// that reads in the test's own thread (threading off); so every wait for sound comes after the
-// clock has moved on in a wait that keeps the loop busy, when sound is buffered well ahead.
+// Every wait for sound after play starts once the clock has moved on, so that it judges sound the
+// pipeline had time to buffer rather than the output's start-up.
 class PipelineSoundTest : public ::testing::TestWithParam<Threading>
 {
 protected:
