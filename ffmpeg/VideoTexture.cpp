@@ -84,6 +84,7 @@ void VideoTexture::uploadImage_()
 
 void VideoTexture::upload_(int width, int height, int bytesPerLine, const void* pixels)
 {
+    // GL can skip row padding only in whole pixels; anything else is not a picture we can show.
     if (width < 1 || height < 1 || !pixels || bytesPerLine < width * BYTES_PER_PIXEL
         || bytesPerLine % BYTES_PER_PIXEL != 0)
         return;
