@@ -151,16 +151,11 @@ TEST_F(GlVideoWidgetSinkTest, ShowsImagesAndPaddedRowsWithTheirOwnPixels)
     widget_.setImage(sharedImage(picture));
     EXPECT_TRUE(showsSoon(picture));
 
-    for (const auto format : {QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied}) {
-        widget_.setImage(sharedImage(quadrantImage(WIDGET_SIZE, SECONDARY, format)));
-        EXPECT_EQ(repaint(), quadrantImage(WIDGET_SIZE, SECONDARY)) << format;
-        widget_.setImage(sharedImage(quadrantImage(WIDGET_SIZE, PRIMARY, format)));
-        EXPECT_EQ(repaint(), picture) << format;
-    }
-
-    // An image in another layout is converted rather than read as BGRA.
-    widget_.setImage(sharedImage(quadrantImage(WIDGET_SIZE, SECONDARY, QImage::Format_RGB888)));
+    widget_.setImage(sharedImage(quadrantImage(WIDGET_SIZE, SECONDARY, QImage::Format_ARGB32)));
     EXPECT_EQ(repaint(), quadrantImage(WIDGET_SIZE, SECONDARY));
+    // An image in another layout is converted rather than read as BGRA.
+    widget_.setImage(sharedImage(quadrantImage(WIDGET_SIZE, PRIMARY, QImage::Format_RGB888)));
+    EXPECT_EQ(repaint(), picture);
 
     // A frame whose rows end in unused bytes, as decoders align them: only the pixels are shown.
     const int padding = 16;
@@ -267,7 +262,7 @@ TEST(GlVideoWidgetSinkLifetime, ReleasesItsGlObjectsWhetherOrNotItEverDrew)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&shownWithoutPicture));
         shownWithoutPicture.updateGL();
     }
-    for (int n = 0; n < 3; ++n) {
+    {
         GlVideoWidgetSink showingFrames;
         showingFrames.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&showingFrames));
