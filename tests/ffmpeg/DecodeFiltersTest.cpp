@@ -189,10 +189,7 @@ TEST(VideoDecodeFilter, SeekEndsOnTheLastPictureDecodedFromTheRun)
             EXPECT_EQ(chain.pictures[0].number, expected);
         }
     }
-}
-
-TEST(VideoDecodeFilter, IntraOnlyClipSeekEndsOnTheFirstPicturePresentedAfterTheTarget)
-{
+    // For an intra-only clip that is the first picture presented after the target.
     for (double target : {0.0, 0.5, 0.52, 1.0, 1.01, 1.5}) {
         SCOPED_TRACE(target);
         DecodeChain chain("mjpeg.mov");
@@ -235,41 +232,53 @@ TEST(AudioDecodeFilter, EachFrameCarriesItsPacketsTime)
     }
 }
 
-TEST(AudioDecodeFilter, LaterFramesOfAPacketFollowTheEarlierOnes)
+// A lone audio decoder on the packets of one file, fed by hand.
+struct AudioPackets
 {
-    FormatContext context;
-    ASSERT_EQ(context.open(TestMedia::path("tone_stereo_44100.mp3")), 0);
-    std::unique_ptr<CodecContext> codec = TestMedia::openDecoder(context, AVMEDIA_TYPE_AUDIO);
-    AudioDecodeFilter decoder(*codec);
-    std::vector<std::shared_ptr<Frame>> frames;
-    QObject::connect(&decoder, &AudioDecodeFilter::audioFrameReady, [&](std::shared_ptr<Frame> frame) { frames.push_back(frame); });
+    explicit AudioPackets(const char* name, size_t count)
+    {
+        opened = context.open(TestMedia::path(name)) == 0;
+        codec = TestMedia::openDecoder(context, AVMEDIA_TYPE_AUDIO);
+        decoder = std::make_unique<AudioDecodeFilter>(*codec);
+        QObject::connect(decoder.get(), &AudioDecodeFilter::audioFrameReady,
+                         [this](std::shared_ptr<Frame> frame) { frames.push_back(frame); });
+        packets = packetsOfStream(context, 0, count);
+    }
 
-    const auto packets = packetsOfStream(context, 0, 8);
-    ASSERT_EQ(packets.size(), 8u);
+    bool opened = false;
+    FormatContext context;
+    std::unique_ptr<CodecContext> codec;
+    std::unique_ptr<AudioDecodeFilter> decoder;
+    std::vector<std::shared_ptr<Packet>> packets;
+    std::vector<std::shared_ptr<Frame>> frames;
+};
+
+TEST(AudioDecodeFilter, LaterFramesOfAPacketOrOfPacketsWithoutTimeFollowTheEarlierOnes)
+{
+    AudioPackets mp3("tone_stereo_44100.mp3", 8);
+    ASSERT_TRUE(mp3.opened);
+    ASSERT_EQ(mp3.packets.size(), 8u);
     for (size_t i = 0; i < 5; ++i)
-        decoder.processAudioPacket(0, packets[i]);
-    frames.clear();
-    std::shared_ptr<Packet> pair = joined(*packets[5], *packets[6]);
+        mp3.decoder->processAudioPacket(0, mp3.packets[i]);
+    mp3.frames.clear();
+    // Two packets' data in one: the second frame follows the first.
+    std::shared_ptr<Packet> pair = joined(*mp3.packets[5], *mp3.packets[6]);
     ASSERT_TRUE(pair);
-    decoder.processAudioPacket(0, pair);
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_NE(frames[0], frames[1]);
-    EXPECT_EQ(frames[0]->bestEffortTimeStamp(), packets[5]->pts());
-    EXPECT_EQ(frames[1]->bestEffortTimeStamp(),
-              packets[5]->pts() + codec->secondsToPts(codec->durationForNumSamples(frames[0]->numSamples())));
-}
+    mp3.decoder->processAudioPacket(0, pair);
+    ASSERT_EQ(mp3.frames.size(), 2u);
+    EXPECT_NE(mp3.frames[0], mp3.frames[1]);
+    EXPECT_EQ(mp3.frames[0]->bestEffortTimeStamp(), mp3.packets[5]->pts());
+    EXPECT_EQ(mp3.frames[1]->bestEffortTimeStamp(),
+              mp3.packets[5]->pts() + mp3.codec->secondsToPts(mp3.codec->durationForNumSamples(mp3.frames[0]->numSamples())));
 
-TEST(AudioDecodeFilter, PacketWithoutTimeContinuesFromThePreviousFrame)
-{
-    FormatContext context;
-    ASSERT_EQ(context.open(TestMedia::path("tone_stereo_44100.m4a")), 0);
-    std::unique_ptr<CodecContext> codec = TestMedia::openDecoder(context, AVMEDIA_TYPE_AUDIO);
-    AudioDecodeFilter decoder(*codec);
-    std::vector<std::shared_ptr<Frame>> frames;
-    QObject::connect(&decoder, &AudioDecodeFilter::audioFrameReady, [&](std::shared_ptr<Frame> frame) { frames.push_back(frame); });
-
-    // The first packets only fill the decoder (the encoder's priming samples are dropped).
-    const auto packets = packetsOfStream(context, 0, 6);
+    AudioPackets aac("tone_stereo_44100.m4a", 6);
+    ASSERT_TRUE(aac.opened);
+    auto& decoder = *aac.decoder;
+    auto& codec = aac.codec;
+    auto& frames = aac.frames;
+    auto& packets = aac.packets;
+    // A packet without time continues from the previous frame. The first packets only fill the
+    // decoder (the encoder's priming samples are dropped).
     ASSERT_EQ(packets.size(), 6u);
     decoder.processAudioPacket(0, packets[0]);
     decoder.processAudioPacket(0, packets[1]);
@@ -323,10 +332,8 @@ TEST(AudioDecodeFilter, SwitchedOffItDecodesNothingUntilSwitchedOn)
 
 TEST(DecodeChain, BrokenFilesFailToOpenOrEndWithoutHanging)
 {
-    for (const char* name : {"empty.mp4", "text.avi", "random.mp4"}) {
-        DecodeChain chain(name);
-        EXPECT_FALSE(chain.opened) << name;
-    }
+    for (const char* name : {"empty.mp4", "text.avi", "random.mp4"})
+        EXPECT_FALSE(DecodeChain(name).opened) << name;
     DecodeChain raw("raw.h264");
     ASSERT_TRUE(raw.opened);
     ASSERT_TRUE(raw.readToEnd());

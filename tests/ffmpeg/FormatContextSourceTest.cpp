@@ -102,6 +102,8 @@ protected:
 
     void open(const char* name)
     {
+        log_.reset();
+        source_.reset();
         ASSERT_EQ(context_.open(TestMedia::path(name)), 0) << name;
         source_ = std::make_unique<FormatContextSource>(context_);
         log_ = std::make_unique<SourceLog>(*source_);
@@ -142,7 +144,7 @@ protected:
 
 } // namespace
 
-TEST_F(FormatContextSourceTest, RoutesOnlyTheBestVideoAndAudioStreams)
+TEST_F(FormatContextSourceTest, RoutesEveryPacketOfOnlyTheBestVideoAndAudioStreamsOnce)
 {
     // Stream 0 subtitles, 1 audio, 2 video.
     open("subtitles.mkv");
@@ -161,10 +163,7 @@ TEST_F(FormatContextSourceTest, RoutesOnlyTheBestVideoAndAudioStreams)
     std::copy_if(all.begin(), all.end(), std::back_inserter(routed), [](const PacketInfo& p) { return p.streamId != 0; });
     EXPECT_EQ(log_->packets(), routed);
     EXPECT_EQ(log_->count(Event::EndOfFile), 1);
-}
 
-TEST_F(FormatContextSourceTest, AudioOnlyFileNeverEmitsVideo)
-{
     open("tone_stereo_44100.mp3");
     readToEnd();
     EXPECT_EQ(log_->count(Event::Video), 0);
@@ -198,7 +197,7 @@ TEST_F(FormatContextSourceTest, ReadsAheadUpToTheFirstPacketAtOrBeyondTheRequest
     EXPECT_EQ(log_->count(Event::EndOfFile), 0);
 }
 
-TEST_F(FormatContextSourceTest, EndOfFileIsReportedOnceAndASeekLeavesIt)
+TEST_F(FormatContextSourceTest, EndOfFileIsReportedOnceAndASeekLeavesOrReachesIt)
 {
     open("h264_aac.mp4");
     readToEnd();
@@ -214,6 +213,19 @@ TEST_F(FormatContextSourceTest, EndOfFileIsReportedOnceAndASeekLeavesIt)
     EXPECT_EQ(log_->count(Event::EndOfFile), 1);
     readToEnd();
     EXPECT_EQ(log_->count(Event::EndOfFile), 2);
+
+    // A seek past the end reports the end of the file, then completion, and reads nothing more.
+    open("h264_aac.mp4");
+    source_->seek(10.0);
+    ASSERT_GE(log_->events.size(), 2u);
+    EXPECT_EQ(log_->events[log_->events.size() - 2].kind, Event::EndOfFile);
+    EXPECT_EQ(log_->events.back().kind, Event::SeekCompleted);
+    EXPECT_EQ(log_->events.back().time, 10.0);
+    EXPECT_EQ(log_->count(Event::EndOfFile), 1);
+    const size_t events = log_->events.size();
+    source_->readForward(1e9);
+    runIdlePasses();
+    EXPECT_EQ(log_->events.size(), events);
 }
 
 TEST_F(FormatContextSourceTest, SeekForwardsTheWholeRunFromTheKeyFrameOnce)
@@ -299,23 +311,6 @@ TEST_F(FormatContextSourceTest, RequestsMadeBeforeTheSeekRunsBecomeOneSeek)
     EXPECT_EQ(completed, std::vector<double>{1.0});
 }
 
-TEST_F(FormatContextSourceTest, SeekPastTheEndReportsEndOfFileThenCompletion)
-{
-    open("h264_aac.mp4");
-    source_->seek(10.0);
-    ASSERT_GE(log_->events.size(), 2u);
-    EXPECT_EQ(log_->events[log_->events.size() - 2].kind, Event::EndOfFile);
-    EXPECT_EQ(log_->events.back().kind, Event::SeekCompleted);
-    EXPECT_EQ(log_->events.back().time, 10.0);
-    EXPECT_EQ(log_->count(Event::EndOfFile), 1);
-
-    // Still at end of file: nothing more is read.
-    const size_t events = log_->events.size();
-    source_->readForward(1e9);
-    runIdlePasses();
-    EXPECT_EQ(log_->events.size(), events);
-}
-
 TEST_F(FormatContextSourceTest, TruncatedAndRawFilesEndWithoutHanging)
 {
     for (const char* name : {"truncated.mp4", "raw.h264"}) {
@@ -326,7 +321,5 @@ TEST_F(FormatContextSourceTest, TruncatedAndRawFilesEndWithoutHanging)
         EXPECT_GT(log_->count(Event::Video), 0);
         source_->seek(0.5);
         EXPECT_EQ(log_->count(Event::SeekCompleted), 1);
-        log_.reset();
-        source_.reset();
     }
 }

@@ -32,6 +32,14 @@ protected:
     // Half way between frame n and the next: frame n is due, the next is not.
     double justAfter(int n) const { return timeOf(n) + 0.5 / TestMedia::kFrameRate; }
 
+    // A copy of frame n that only the filter holds, so the test sees when it lets go.
+    FramePtr onlyCopyOf(int n, std::vector<std::weak_ptr<FFmpeg::Frame>>& watched) const
+    {
+        auto frame = std::make_shared<FFmpeg::Frame>(*frames_[n]);
+        watched.push_back(frame);
+        return frame;
+    }
+
     std::vector<int> releasedNumbers() const
     {
         std::vector<int> numbers;
@@ -59,13 +67,9 @@ TEST_F(FrameSyncFilterTest, ReleasesFramesInPresentationOrderWhateverOrderTheyAr
 
 TEST_F(FrameSyncFilterTest, ReleasesOnlyTheNewestDueFrameAndLetsOvertakenOnesGo)
 {
-    // The filter gets the only references to its frames, so that the test sees which it keeps.
     std::vector<std::weak_ptr<FFmpeg::Frame>> queued;
-    for (int n = 0; n < 4; ++n) {
-        auto frame = std::make_shared<FFmpeg::Frame>(*frames_[n]);
-        queued.push_back(frame);
-        filter_->queueFrame(std::move(frame));
-    }
+    for (int n = 0; n < 4; ++n)
+        filter_->queueFrame(onlyCopyOf(n, queued));
 
     filter_->advanceTo(timeOf(0) - 0.001);
     EXPECT_TRUE(released_.empty());
@@ -81,18 +85,12 @@ TEST_F(FrameSyncFilterTest, ReleasesOnlyTheNewestDueFrameAndLetsOvertakenOnesGo)
 
     filter_->advanceTo(justAfter(3));
     EXPECT_EQ(releasedNumbers(), (std::vector<int>{2, 3}));
-}
 
-TEST_F(FrameSyncFilterTest, AFrameArrivingBehindTheOneOnScreenIsDroppedUnseen)
-{
-    filter_->queueFrame(frames_[2]);
-    filter_->advanceTo(justAfter(2));
-    auto late = std::make_shared<FFmpeg::Frame>(*frames_[1]);
-    std::weak_ptr<FFmpeg::Frame> lateFrame = late;
-    filter_->queueFrame(std::move(late));
-    filter_->advanceTo(justAfter(1));
-    EXPECT_EQ(releasedNumbers(), std::vector<int>{2});
-    EXPECT_TRUE(lateFrame.expired());
+    // A frame arriving behind the one on screen is dropped unseen.
+    filter_->queueFrame(onlyCopyOf(1, queued));
+    filter_->advanceTo(justAfter(3));
+    EXPECT_EQ(releasedNumbers(), (std::vector<int>{2, 3}));
+    EXPECT_TRUE(queued.back().expired());
 }
 
 TEST_F(FrameSyncFilterTest, ASecondFrameWithTheSameTimeReplacesTheFirst)
@@ -128,17 +126,13 @@ TEST_F(FrameSyncFilterTest, SendLatestFrameReleasesTheNewestQueuedFrameAtAnyTime
     filter_->queueFrame(frames_[6]);
     filter_->advanceTo(justAfter(6));
     std::vector<std::weak_ptr<FFmpeg::Frame>> older;
-    for (int n : {3, 1, 2}) {
-        auto frame = std::make_shared<FFmpeg::Frame>(*frames_[n]);
-        if (n != 3)
-            older.push_back(frame);
-        filter_->queueFrame(std::move(frame));
-    }
+    filter_->queueFrame(frames_[3]);
+    filter_->queueFrame(onlyCopyOf(1, older));
+    filter_->queueFrame(onlyCopyOf(2, older));
     // Neither the media time nor the frame on screen matter at the end of a seek.
     filter_->sendLatestFrame();
     EXPECT_EQ(releasedNumbers(), (std::vector<int>{6, 3}));
-    for (const auto& frame : older)
-        EXPECT_TRUE(frame.expired());
+    EXPECT_TRUE(older[0].expired() && older[1].expired());
 
     filter_->sendLatestFrame();
     EXPECT_EQ(released_.size(), 2u);
