@@ -1,3 +1,5 @@
+#include "support/GlDriverPin.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -11,5 +13,7 @@ int main(int argc, char** argv)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    testsupport::pinGlDrivers();
+    return result;
 }

@@ -9,8 +9,6 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
-#include <osg/Node>
-#include <osg/ref_ptr>
 
 #include <memory>
 #include <optional>
@@ -34,7 +32,6 @@ struct RecordingProfile {
     /// Without a value the media has no duration: hasDuration() false, duration() 0.
     std::optional<double> duration;
     QSize nativeSize{640, 480};
-    osg::ref_ptr<osg::Node> outputNode;
     QWidget* outputWidget = nullptr;
 };
 
@@ -46,23 +43,25 @@ class RecordingMediaFile : public MediaPlayer2::MediaFile {
     Q_OBJECT
 
 public:
-    explicit RecordingMediaFile(const RecordingProfile& profile = {}, QObject* parent = nullptr);
+    explicit RecordingMediaFile(const RecordingProfile& profile,
+                                std::shared_ptr<CallJournal> journal = std::make_shared<CallJournal>(),
+                                const std::string& label = "media");
 
     void setMedia(const QUrl& url) override;
-    QMediaPlayer::MediaStatus mediaStatus() const override;
-    QWidget* outputWidget() const override;
-    osg::Node* outputNode() const override;
-    double duration() const override;
-    bool hasDuration() const override;
-    bool isLoadingComplete() const override;
-    QSize nativeSize() const override;
+    QMediaPlayer::MediaStatus mediaStatus() const override { return query_("mediaStatus()", status_); }
+    QWidget* outputWidget() const override { return query_("outputWidget()", profile_.outputWidget); }
+    osg::Node* outputNode() const override { return query_<osg::Node*>("outputNode()", nullptr); }
+    double duration() const override { return query_("duration()", profile_.duration.value_or(0.0)); }
+    bool hasDuration() const override { return query_("hasDuration()", profile_.duration.has_value()); }
+    bool isLoadingComplete() const override { return query_("isLoadingComplete()", status_ == QMediaPlayer::LoadedMedia); }
+    QSize nativeSize() const override { return query_("nativeSize()", profile_.nativeSize); }
 
     int seekTo(double position, double allowedDelta) override;
     void setPlaybackRate(double multipleOfRealtime) override;
-    void setMuted(bool muted) override;
-    void setVolume(int volume) override;
-    void play() override;
-    void pause() override;
+    void setMuted(bool muted) override { command_(std::string("setMuted(") + (muted ? "true" : "false") + ")"); }
+    void setVolume(int volume) override { command_("setVolume(" + std::to_string(volume) + ")"); }
+    void play() override { command_("play()"); }
+    void pause() override { command_("pause()"); }
     void show() override;
 
     /// Finishes loading: status loaded, then loadingComplete(). Each further call reports again.
@@ -70,21 +69,20 @@ public:
 
     /// Every call in order, queries included ("nativeSize()").
     const std::vector<std::string>& calls() const { return calls_; }
-    /// Only the calls that act on the media: setMedia and the slots.
-    std::vector<std::string> commands() const;
-    void clearCalls() { calls_.clear(); }
-
-    /// Also writes every command to journal as "<label>: <command>".
-    void setJournal(std::shared_ptr<CallJournal> journal, const std::string& label);
 
 private:
-    void record_(const std::string& call) const;
+    template <typename Value>
+    Value query_(const std::string& call, Value value) const
+    {
+        calls_.push_back(call);
+        return value;
+    }
+    /// Records a call that acts on the media, also in the journal as "<label>: <call>".
     void command_(const std::string& call);
 
     RecordingProfile profile_;
     QMediaPlayer::MediaStatus status_ = QMediaPlayer::NoMedia;
-    // Queries are const but are recorded too.
-    mutable std::vector<std::string> calls_;
+    mutable std::vector<std::string> calls_;  // queries are const but are recorded too
     std::shared_ptr<CallJournal> journal_;
     std::string label_;
 };
@@ -93,13 +91,9 @@ private:
 /// track of what it was asked for and what it made. The files belong to the caller.
 class RecordingMediaFileFactory : public MediaPlayer2::MediaFileFactory {
 public:
-    RecordingMediaFileFactory();
-
-    /// The profile of every file without one of its own.
-    void setDefaultProfile(const RecordingProfile& profile) { defaultProfile_ = profile; }
-    void setProfile(const QString& filename, const RecordingProfile& profile);
+    void setProfile(const QString& filename, const RecordingProfile& profile) { profiles_.insert(filename, profile); }
     /// The factory makes no media file for this name.
-    void refuse(const QString& filename);
+    void refuse(const QString& filename) { refused_.append(filename); }
 
     MediaPlayer2::MediaFile* loadMedia(const QString& filename,
                                        MediaPlayer2::MediaParameters::FileType fileType) override;
@@ -107,18 +101,17 @@ public:
     /// Every request in order, as "loadMedia(<file name>, <type name>)".
     const std::vector<std::string>& requests() const { return requests_; }
     /// The file last made for this name; null when none was made or its owner destroyed it.
-    RecordingMediaFile* file(const QString& filename) const;
+    RecordingMediaFile* file(const QString& filename) const { return made_.value(filename).data(); }
     /// Commands of all files made, in order, each as "<file name>: <command>". Shared with the files,
     /// so a test may append its own lines to see them interleaved.
     std::shared_ptr<CallJournal> journal() const { return journal_; }
 
 private:
-    RecordingProfile defaultProfile_;
     QMap<QString, RecordingProfile> profiles_;
     QStringList refused_;
     std::vector<std::string> requests_;
     QMap<QString, QPointer<RecordingMediaFile>> made_;
-    std::shared_ptr<CallJournal> journal_;
+    std::shared_ptr<CallJournal> journal_ = std::make_shared<CallJournal>();
 };
 
 /// Shortest text that reads back as exactly this value ("2.5", "0.1", "-3").
