@@ -58,7 +58,8 @@ private:
     LoadProgressObserver& observer_;
 };
 
-// What an entry does with its media for one clock state, by where the clock stands in its window.
+// What an entry does with its media for one clock state: parked before or after its window, or
+// announced, placed and shown inside it (played only when the clock runs forward in real time).
 Lines before(const std::string& name)
 {
     return {name + ": seekTo(0, 0)", name + ": pause()"};
@@ -69,27 +70,26 @@ Lines after(const std::string& name, double duration)
     return {name + ": seekTo(" + exactText(duration) + ", 0)", name + ": pause()"};
 }
 
-Lines announced(const std::string& name, const std::string& size)
+Lines active(const std::string& name, const std::string& size, double position, double delta, double rate)
 {
-    return {"mediaActivated(" + name + ", " + size + ")", "entryActivated(" + name + ")"};
+    const std::string seek = name + ": seekTo(" + exactText(position) + ", " + exactText(delta) + ")";
+    Lines lines = {"mediaActivated(" + name + ", " + size + ")", "entryActivated(" + name + ")", seek};
+    if (rate > 0)
+        lines.insert(lines.end(), {seek, name + ": setPlaybackRate(" + exactText(rate) + ")", name + ": play()"});
+    else
+        lines.insert(lines.end(), {name + ": seekTo(" + exactText(position) + ", 0)", name + ": pause()"});
+    lines.insert(lines.end(), {name + ": show()", "mediaPlaying(null)"});
+    return lines;
 }
 
 Lines playing(const std::string& name, const std::string& size, double position, double delta, double rate)
 {
-    Lines lines = announced(name, size);
-    const std::string seek = name + ": seekTo(" + exactText(position) + ", " + exactText(delta) + ")";
-    lines.insert(lines.end(), {seek, seek, name + ": setPlaybackRate(" + exactText(rate) + ")", name + ": play()",
-                               name + ": show()", "mediaPlaying(null)"});
-    return lines;
+    return active(name, size, position, delta, rate);
 }
 
 Lines paused(const std::string& name, const std::string& size, double position, double delta)
 {
-    Lines lines = announced(name, size);
-    lines.insert(lines.end(), {name + ": seekTo(" + exactText(position) + ", " + exactText(delta) + ")",
-                               name + ": seekTo(" + exactText(position) + ", 0)", name + ": pause()",
-                               name + ": show()", "mediaPlaying(null)"});
-    return lines;
+    return active(name, size, position, delta, 0);
 }
 
 Lines join(std::initializer_list<Lines> parts)

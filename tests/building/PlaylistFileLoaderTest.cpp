@@ -140,16 +140,24 @@ TEST_F(PlaylistFileLoaderTest, EveryBadTagValueIsReportedAndRejectsItsLine)
     EXPECT_EQ(item.filename(), besideList("good.mp4"));
 }
 
-TEST_F(PlaylistFileLoaderTest, FileWideSettingsAndMalformedLines)
+TEST_F(PlaylistFileLoaderTest, FileWideSettingsBookmarksAndMalformedLines)
 {
+    const std::string marks = files.write("elsewhere/marks.txt", "");
+    fallbackSearch.addDirectory(files.path("elsewhere"));
     const int rejected = load("HideWhenNoMediaPlaying 0\n"
                               "hidewhennomediaplaying 1\n"
                               "HideWhenNoMediaPlaying true\n"
                               "HideWhenNoMediaPlaying 1 0\n"
                               "ReferenceYear\n"
+                              "video a.mp4 startTime=60\n"
+                              "ReferenceYear 2001\n"
+                              "video b.mp4 startTime=60\n"
                               "ReferenceYear abc\n"
+                              "video c.mp4 startTime=60\n"
                               "audio\n"
                               "bookmark\n"
+                              "bookmark marks.txt extra words\n"
+                              "Bookmark missing.txt\n"
                               "playlist other.lst\n"
                               "\n"
                               "   // nothing here\n");
@@ -162,38 +170,17 @@ TEST_F(PlaylistFileLoaderTest, FileWideSettingsAndMalformedLines)
               "Unrecognized token or invalid number of parameters: audio\n"
               "Unrecognized token or invalid number of parameters: bookmark\n"
               "Unrecognized token or invalid number of parameters: playlist\n");
-    ASSERT_EQ(builder.calls.size(), 2u);
+    ASSERT_EQ(builder.calls.size(), 7u);
     EXPECT_EQ(builder.calls[0].kind, RecordingPlaylistBuilder::HIDE);
     EXPECT_FALSE(builder.calls[0].hide);
-    EXPECT_EQ(builder.calls[1].kind, RecordingPlaylistBuilder::HIDE);
     EXPECT_TRUE(builder.calls[1].hide);
-}
-
-TEST_F(PlaylistFileLoaderTest, ReferenceYearAppliesToLaterLinesOnly)
-{
-    ASSERT_EQ(load("video a.mp4 startTime=60\n"
-                   "ReferenceYear 2001\n"
-                   "video b.mp4 startTime=60\n"
-                   "ReferenceYear 19x9\n"
-                   "video c.mp4 startTime=60\n"),
-              1);
-    ASSERT_EQ(builder.calls.size(), 3u);
-    EXPECT_EQ(builder.calls[0].params.startTime(), secondsInto(orvCore::currentYear(), 60));
-    EXPECT_EQ(builder.calls[1].params.startTime(), secondsInto(2001, 60));
-    EXPECT_EQ(builder.calls[2].params.startTime(), secondsInto(2001, 60)) << "a bad year keeps the one in force";
-}
-
-TEST_F(PlaylistFileLoaderTest, BookmarksAreResolvedAndExtraTokensIgnored)
-{
-    const std::string existing = files.write("elsewhere/marks.txt", "");
-    fallbackSearch.addDirectory(files.path("elsewhere"));
-    ASSERT_EQ(load("bookmark marks.txt extra words\n"
-                   "Bookmark missing.txt\n"),
-              0);
-    ASSERT_EQ(builder.calls.size(), 2u);
-    EXPECT_EQ(builder.calls[0].kind, RecordingPlaylistBuilder::BOOKMARKS);
-    EXPECT_EQ(builder.calls[0].path, existing) << "found through the fallback search";
-    EXPECT_EQ(builder.calls[1].path, besideList("missing.txt"));
+    // A reference year applies to later lines only; a bad one keeps the one in force.
+    EXPECT_EQ(builder.calls[2].params.startTime(), secondsInto(orvCore::currentYear(), 60));
+    EXPECT_EQ(builder.calls[3].params.startTime(), secondsInto(2001, 60));
+    EXPECT_EQ(builder.calls[4].params.startTime(), secondsInto(2001, 60));
+    EXPECT_EQ(builder.calls[5].kind, RecordingPlaylistBuilder::BOOKMARKS);
+    EXPECT_EQ(builder.calls[5].path, marks) << "found through the fallback search";
+    EXPECT_EQ(builder.calls[6].path, besideList("missing.txt"));
 }
 
 TEST_F(PlaylistFileLoaderTest, TmdItemTakesItsValuesAndTagsMoveOnlyTheWindow)
