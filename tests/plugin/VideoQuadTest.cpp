@@ -286,7 +286,7 @@ TEST(VideoQuadTest, ImageFileIsReadThroughOsgAndUnreadableFilesShowARedCross)
         EXPECT_EQ(texCoordsOf(*missing), expectedTexCoords(32, 32, false));
     }
     const std::vector<std::pair<QString, QByteArray>> broken = {
-        {"noise.png", QByteArray("\x13\x37 this is not a picture at all \x00\xff", 36)},
+        {"noise.png", QByteArray::fromHex("1337a0ff00feedface00ff0102030405")},
         {"empty.png", QByteArray()},
         {"truncated.png", [&] {
              QFile file(pngPath);
