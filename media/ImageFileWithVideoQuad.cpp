@@ -13,8 +13,8 @@ constexpr int kInitialQuadWidth = 320;
 constexpr int kInitialQuadHeight = 240;
 
 // Turns the quad over about the X axis so that the picture, whose first row is its top row, shows
-// right side up. The quaternion is used as it stands, unnormalised: about 179.36 degrees once
-// normalised, a tilt that scenes built around image quads already account for.
+// right side up. The quaternion is used as it stands, unnormalised: normalised, it is a turn of
+// about 179.36 degrees, so the picture leans slightly out of the transform's XY plane.
 const osg::Quat kTurnOverAttitude(180.0, 0.0, 0.0, 1.0);
 
 }  // namespace
