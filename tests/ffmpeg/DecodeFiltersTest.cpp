@@ -171,25 +171,10 @@ TEST(VideoDecodeFilter, FramesDecodedDuringASeekAreHeldBackAndOnlyTheLatestLeave
     EXPECT_EQ(emitted, (std::vector<int>{4, 5, 6}));
 }
 
-TEST(VideoDecodeFilter, SeekEndsOnTheLastPictureDecodedFromTheRun)
+// The seek rules on clips with reordered frames are checked with the stages wired as the pipeline
+// wires them (PausedSeekTest); here the rule for an intra-only clip: the first picture after the target.
+TEST(VideoDecodeFilter, IntraOnlyClipSeekEndsOnTheFirstPicturePresentedAfterTheTarget)
 {
-    for (const char* name : {"h264_aac.mp4", "h264_aac.mkv", "subtitles.mkv", "vp9_opus.webm", "mpeg4_mp3.avi"}) {
-        for (double target : {0.0, 0.3, 0.92, 0.96, 1.0, 1.5, 1.9}) {
-            SCOPED_TRACE(std::string(name) + " at " + std::to_string(target));
-            DecodeChain chain(name);
-            chain.source->seek(target);
-            ASSERT_EQ(chain.seeksCompleted, 1);
-            // A run too short to get a picture out of a decoder that reorders frames ends on none.
-            const int expected = TestMedia::pictureAfterSeekRun(name, target);
-            if (expected < 0) {
-                EXPECT_TRUE(chain.pictures.empty());
-                continue;
-            }
-            ASSERT_EQ(chain.pictures.size(), 1u);
-            EXPECT_EQ(chain.pictures[0].number, expected);
-        }
-    }
-    // For an intra-only clip that is the first picture presented after the target.
     for (double target : {0.0, 0.5, 0.52, 1.0, 1.01, 1.5}) {
         SCOPED_TRACE(target);
         DecodeChain chain("mjpeg.mov");
@@ -273,10 +258,8 @@ TEST(AudioDecodeFilter, LaterFramesOfAPacketOrOfPacketsWithoutTimeFollowTheEarli
 
     AudioPackets aac("tone_stereo_44100.m4a", 6);
     ASSERT_TRUE(aac.opened);
-    auto& decoder = *aac.decoder;
-    auto& codec = aac.codec;
-    auto& frames = aac.frames;
-    auto& packets = aac.packets;
+    auto& [opened, context, codec, decoderPtr, packets, frames] = aac;
+    auto& decoder = *decoderPtr;
     // A packet without time continues from the previous frame. The first packets only fill the
     // decoder (the encoder's priming samples are dropped).
     ASSERT_EQ(packets.size(), 6u);

@@ -129,7 +129,7 @@ TEST(PausedSeek, ShowsThePictureTheSeekRulesGive)
     for (const Clip& clip : {Clip{"h264_aac.mp4", 3.0}, Clip{"h264_aac.mkv", 3.0}, Clip{"subtitles.mkv", 2.0},
                              Clip{"vp9_opus.webm", 2.0}, Clip{"mpeg4_mp3.avi", 2.0}, Clip{"theora_vorbis.ogg", 2.0},
                              Clip{"mjpeg.mov", 2.0}}) {
-        for (double target : {0.0, 0.3, 0.5, 0.92, 1.0, 1.25, 1.5, 1.9, 2.2, 2.5}) {
+        for (double target : {0.0, 0.3, 0.5, 0.92, 0.96, 1.0, 1.25, 1.5, 1.9, 2.2, 2.5}) {
             if (target >= clip.duration)
                 continue;
             SCOPED_TRACE(std::string(clip.name) + " at " + std::to_string(target));
