@@ -115,20 +115,3 @@ TEST(ImageFileWithVideoQuadTest, AMissingPictureIsInvalidMediaAndLeavesTheQuadAn
     EXPECT_EQ(quadOf(file)->image()->s(), 0);
     EXPECT_EQ(quadOf(file)->image()->t(), 0);
 }
-
-TEST(ImageFileWithVideoQuadTest, TheSceneGraphMayKeepTheQuadAfterTheFileIsGone)
-{
-    testsupport::ImageFixtures fixtures;
-    osg::ref_ptr<osg::Node> node;
-    {
-        ImageFileWithVideoQuad file;
-        file.setMedia(fixtures.writePicture("kept.bmp", 6, 4, Qt::red, Qt::red));
-        file.show();
-        node = file.outputNode();
-    }
-    auto* transform = node->asGroup();
-    ASSERT_NE(transform, nullptr);
-    auto* quad = dynamic_cast<VideoQuad*>(transform->getChild(0));
-    ASSERT_NE(quad, nullptr);
-    EXPECT_EQ(quad->image()->s(), 6);
-}

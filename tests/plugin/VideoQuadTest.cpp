@@ -7,6 +7,7 @@
 #include <osg/PrimitiveSet>
 #include <osg/StateSet>
 #include <osg/TextureRectangle>
+#include <osg/io_utils>
 #include <osgUtil/UpdateVisitor>
 
 #include <QByteArray>
@@ -74,36 +75,15 @@ void paintTopRedBottomBlue(osg::Image& image)
     image.dirty();
 }
 
-struct Rgba {
-    int r, g, b, a;
-};
+const osg::Vec4ub kRed(255, 0, 0, 255);
+const osg::Vec4ub kBlue(0, 0, 255, 255);
+const osg::Vec4ub kBlack(0, 0, 0, 255);
+const osg::Vec4ub kTranslucentWhite(255, 255, 255, 79);
 
-void expectPixel(const osg::Vec4ub& actual, Rgba expected)
-{
-    EXPECT_EQ(actual.r(), expected.r);
-    EXPECT_EQ(actual.g(), expected.g);
-    EXPECT_EQ(actual.b(), expected.b);
-    EXPECT_EQ(actual.a(), expected.a);
-}
-
-const Rgba kRed{255, 0, 0, 255};
-const Rgba kBlue{0, 0, 255, 255};
-const Rgba kBlack{0, 0, 0, 255};
-const Rgba kCrossRed{255, 0, 0, 255};
-const Rgba kTranslucentWhite{255, 255, 255, 79};
-
-Rgba rgbaAt(const osg::Image& image, int x, int y)
+osg::Vec4ub pixelOf(const osg::Image& image, int x, int y)
 {
     const unsigned char* pixel = image.data(x, y);
-    return {pixel[0], pixel[1], pixel[2], pixel[3]};
-}
-
-void expectRgba(Rgba actual, Rgba expected)
-{
-    EXPECT_EQ(actual.r, expected.r);
-    EXPECT_EQ(actual.g, expected.g);
-    EXPECT_EQ(actual.b, expected.b);
-    EXPECT_EQ(actual.a, expected.a);
+    return osg::Vec4ub(pixel[0], pixel[1], pixel[2], pixel[3]);
 }
 
 void expectPlaceholder(const osg::Image& image)
@@ -114,8 +94,8 @@ void expectPlaceholder(const osg::Image& image)
     ASSERT_EQ(image.getDataType(), static_cast<GLenum>(GL_UNSIGNED_BYTE));
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
-            SCOPED_TRACE(testing::Message() << "pixel " << x << "," << y);
-            expectRgba(rgbaAt(image, x, y), x == y || x == 31 - y ? kCrossRed : kTranslucentWhite);
+            EXPECT_EQ(pixelOf(image, x, y), x == y || x == 31 - y ? kRed : kTranslucentWhite)
+                << "pixel " << x << "," << y;
         }
     }
 }
@@ -316,22 +296,22 @@ TEST(VideoQuadTest, DecoderRowsShowRightSideUpOnceFlippedAndResizedPicturesFillT
 
     paintTopRedBottomBlue(*quad->image());
     view.frame();
-    expectPixel(view.pixelFromTop(kViewWidth / 2, 2), kBlue);  // first row drawn at the bottom
-    expectPixel(view.pixelFromTop(kViewWidth / 2, kViewHeight - 3), kRed);
+    EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, 2), kBlue);  // first row drawn at the bottom
+    EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, kViewHeight - 3), kRed);
 
     quad->setFlipVertical(true);
     view.frame();
-    expectPixel(view.pixelFromTop(kViewWidth / 2, 2), kRed);
-    expectPixel(view.pixelFromTop(kViewWidth / 2, kViewHeight - 3), kBlue);
-    expectPixel(view.pixelFromTop(2, 2), kRed);
-    expectPixel(view.pixelFromTop(kViewWidth - 3, kViewHeight - 3), kBlue);
+    EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, 2), kRed);
+    EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, kViewHeight - 3), kBlue);
+    EXPECT_EQ(view.pixelFromTop(2, 2), kRed);
+    EXPECT_EQ(view.pixelFromTop(kViewWidth - 3, kViewHeight - 3), kBlue);
 
     // A writer halves the picture: the frame's update traversal shrinks the quad to the middle.
     quad->image()->allocateImage(kViewWidth / 2, kViewHeight / 2, 1, GL_RGBA, GL_UNSIGNED_BYTE);
     paintTopRedBottomBlue(*quad->image());
     view.frame();
-    expectPixel(view.pixelFromTop(kViewWidth / 2, kViewHeight / 4 + 2), kRed);
-    expectPixel(view.pixelFromTop(kViewWidth / 2, 3 * kViewHeight / 4 - 3), kBlue);
-    expectPixel(view.pixelFromTop(2, 2), kBlack);
-    expectPixel(view.pixelFromTop(kViewWidth / 2, kViewHeight - 2), kBlack);
+    EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, kViewHeight / 4 + 2), kRed);
+    EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, 3 * kViewHeight / 4 - 3), kBlue);
+    EXPECT_EQ(view.pixelFromTop(2, 2), kBlack);
+    EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, kViewHeight - 2), kBlack);
 }
