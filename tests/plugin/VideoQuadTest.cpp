@@ -315,3 +315,22 @@ TEST(VideoQuadTest, DecoderRowsShowRightSideUpOnceFlippedAndResizedPicturesFillT
     EXPECT_EQ(view.pixelFromTop(2, 2), kBlack);
     EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, kViewHeight - 2), kBlack);
 }
+
+TEST(VideoQuadTest, AQuadWithoutAPictureDrawsNothingUntilAWriterGivesItOne)
+{
+    constexpr int kViewSize = 16;
+    osg::ref_ptr<VideoQuad> quad = new VideoQuad(-1, -1);
+    testsupport::OffscreenView view(kViewSize, kViewSize, quad);
+    if (!view.valid())
+        GTEST_SKIP() << "no display for an OpenGL context";
+
+    view.frame();
+    EXPECT_EQ(view.pixelFromTop(kViewSize / 2, kViewSize / 2), kBlack);
+
+    quad->image()->allocateImage(kViewSize, kViewSize, 1, GL_RGBA, GL_UNSIGNED_BYTE);
+    quad->setFlipVertical(true);
+    paintTopRedBottomBlue(*quad->image());
+    view.frame();
+    EXPECT_EQ(view.pixelFromTop(kViewSize / 2, 1), kRed);
+    EXPECT_EQ(view.pixelFromTop(kViewSize / 2, kViewSize - 2), kBlue);
+}
