@@ -6,10 +6,10 @@ namespace MediaPlayer2 {
 
 namespace {
 
-// The osg image is declared as four bytes a pixel; Qt gives pixmaps 32-bit formats, and pictures
-// of any other depth are widened first so that the copy never reads past the QImage's pixels.
-constexpr int kOsgBitsPerPixel = 32;
-constexpr QImage::Format kWideningFormat = QImage::Format_ARGB32;
+// The osg image is declared as GL_RGBA bytes. Qt's usual 32-bit formats hold a pixel as one 32-bit
+// word, which is blue, green, red, alpha in memory on our little-endian targets, so every picture is
+// brought into Qt's byte-ordered RGBA format first: a no-op for pictures already in it.
+constexpr QImage::Format OSG_BYTE_ORDER_FORMAT = QImage::Format_RGBA8888;
 
 }  // namespace
 
@@ -27,8 +27,7 @@ void QtImageToOsgImage::setOsgImage(osg::Image* osgImage)
 
 void QtImageToOsgImage::convert(const QImage& qImage, osg::Image& osgImage) const
 {
-    const QImage source =
-        qImage.isNull() || qImage.depth() == kOsgBitsPerPixel ? qImage : qImage.convertToFormat(kWideningFormat);
+    const QImage source = qImage.isNull() ? qImage : qImage.convertToFormat(OSG_BYTE_ORDER_FORMAT);
     const auto byteCount = static_cast<size_t>(source.sizeInBytes());
     auto* pixels = new unsigned char[byteCount];
     if (byteCount > 0)

@@ -30,10 +30,12 @@ QImage pixmapImage(const QUrl& url)
     return QPixmap(url.toLocalFile()).toImage();
 }
 
-bool quadHolds(const VideoQuad& quad, const QImage& picture)
+// The quad's image holds the picture as RGBA bytes, the order its GL_RGBA label promises.
+bool quadHolds(const VideoQuad& quad, const QImage& shown)
 {
     const osg::Image& image = *quad.image();
-    if (image.s() != picture.width() || image.t() != picture.height() || picture.depth() != 32)
+    const QImage picture = shown.convertToFormat(QImage::Format_RGBA8888);
+    if (image.s() != picture.width() || image.t() != picture.height())
         return false;
     for (int y = 0; y < picture.height(); ++y)
         if (std::memcmp(image.data(0, y), picture.constScanLine(y), picture.width() * 4) != 0)
