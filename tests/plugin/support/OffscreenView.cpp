@@ -1,12 +1,9 @@
 #include "support/OffscreenView.h"
 
+#include "support/GlDriverPin.h"
+
 #include <osg/Camera>
 #include <osg/GraphicsContext>
-
-#include <dlfcn.h>
-#include <link.h>
-
-#include <cstring>
 
 namespace testsupport {
 
@@ -14,20 +11,6 @@ namespace {
 
 // Wide enough in depth that quads turned slightly out of the view plane are not clipped.
 constexpr double kDepthRange = 1000.0;
-
-// Mesa unloads its driver when the display closes, after which the leak checker can no longer name
-// the driver's own leftovers and so cannot suppress them. Pinning every loaded driver keeps them
-// mapped until the process ends.
-void pinLoadedGlDrivers()
-{
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (std::strstr(info->dlpi_name, "_dri.so"))
-                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 
 }  // namespace
 
@@ -63,7 +46,8 @@ OffscreenView::OffscreenView(int width, int height, osg::Node* scene)
     camera->attach(osg::Camera::COLOR_BUFFER, readBack_.get());
     viewer_->setSceneData(scene);
     viewer_->realize();
-    pinLoadedGlDrivers();
+    // OSG closes its display when the view goes, long before the process ends.
+    pinGlDrivers();
 }
 
 OffscreenView::~OffscreenView() = default;
