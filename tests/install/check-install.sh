@@ -14,6 +14,7 @@ expect include/orvhost/orvNotify/Notify.h
 expect include/MediaPlayer2/loaders/TmdFileLoader.h
 expect lib/liborvhost.so
 expect lib/libmediaplayer2.so
+expect lib/osgPlugins-3.6.5/osgdb_tmd.so
 expect lib/cmake/MediaPlayer2/MediaPlayer2Config.cmake
 
 cmake -S "$consumer_source" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" \
