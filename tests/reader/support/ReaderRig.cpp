@@ -1,0 +1,96 @@
+#include "support/ReaderRig.h"
+
+#include <osgDB/Registry>
+
+#include <QFile>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace readerrig {
+
+namespace {
+
+// The generated pictures carry their number in ten cells across: white, bits 0 to 7, black.
+constexpr int kCells = 10;
+constexpr int kBits = 8;
+constexpr int kBytesPerPixel = 4;  // BGRA
+constexpr int kGreen = 1;
+constexpr unsigned char kWhiteThreshold = 128;
+// Absorbs the rounding of media times to whole frames.
+constexpr double kTimeRounding = 1e-6;
+
+}  // namespace
+
+std::string mediaPath(const std::string& name)
+{
+    const char* folder = std::getenv("MP2_TEST_MEDIA_DIR");
+    return std::string(folder ? folder : ".") + "/" + name;
+}
+
+orvCore::TimeStamp at(double seconds)
+{
+    return orvCore::TimeStamp(kYear, orvCore::Seconds(seconds));
+}
+
+std::string writeFile(const QTemporaryDir& folder, const std::string& name, const std::string& text)
+{
+    const QString path = folder.filePath(QString::fromStdString(name));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text.data(), static_cast<qint64>(text.size()));
+    return path.toStdString();
+}
+
+std::string writeTmd(const QTemporaryDir& folder, const std::string& name, const std::string& media,
+                     double startSeconds)
+{
+    return writeFile(folder, name,
+                     "ReferenceYear " + std::to_string(kYear) + "\nMediaFileName \"" + media + "\"\nMediaStartTime "
+                         + std::to_string(startSeconds) + "\n");
+}
+
+osgDB::ReaderWriter::ReadResult readThroughRegistry(const std::string& fileName, const osgDB::Options* options)
+{
+    return osgDB::Registry::instance()->readNode(fileName, options);
+}
+
+int frameNumberIn(const osg::Image* image)
+{
+    if (!image || !image->data() || image->s() < kCells || image->t() < 1 || image->getPixelFormat() != GL_BGRA)
+        return -1;
+    const unsigned char* row = image->data(0, image->t() / 2);
+    auto cell = [&](int index) {
+        const int x = (2 * index + 1) * image->s() / (2 * kCells);
+        return row[x * kBytesPerPixel + kGreen] >= kWhiteThreshold ? 1 : 0;
+    };
+    if (cell(0) != 1 || cell(kCells - 1) != 0)
+        return -1;
+    int number = 0;
+    for (int bit = 0; bit < kBits; ++bit)
+        number |= cell(bit + 1) << bit;
+    return number;
+}
+
+int clipFrameAt(double mediaSeconds)
+{
+    const int frame = static_cast<int>(std::floor((mediaSeconds + kTimeRounding) * kFrameRate));
+    return std::clamp(frame, 0, kClipFrames - 1);
+}
+
+std::set<unsigned int> childrenOn(const osg::Switch& node)
+{
+    std::set<unsigned int> on;
+    for (unsigned int i = 0; i < node.getNumChildren(); ++i)
+        if (node.getValue(i))
+            on.insert(i);
+    return on;
+}
+
+bool isBlank(const orvVis::ProjectorTexture& texture)
+{
+    return texture.image() && !texture.image()->data();
+}
+
+}  // namespace readerrig
