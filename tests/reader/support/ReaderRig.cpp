@@ -73,10 +73,11 @@ int frameNumberIn(const osg::Image* image)
     return number;
 }
 
-int clipFrameAt(double mediaSeconds)
+int clipFrameAfterSeekTo(double mediaSeconds)
 {
-    const int frame = static_cast<int>(std::floor((mediaSeconds + kTimeRounding) * kFrameRate));
-    return std::clamp(frame, 0, kClipFrames - 1);
+    const double target = std::max(mediaSeconds, 0.0);
+    const int frame = static_cast<int>(std::floor((target + kTimeRounding) * kFrameRate)) + 1;
+    return std::min(frame, kClipFrames - 1);
 }
 
 std::set<unsigned int> childrenOn(const osg::Switch& node)

@@ -38,9 +38,10 @@ osgDB::ReaderWriter::ReadResult readThroughRegistry(const std::string& fileName,
 // The frame number that a generated picture shows in its row of cells, read from a quad's BGRA
 // image; -1 when the image holds no readable picture.
 int frameNumberIn(const osg::Image* image);
-// The frame the seek rules give for a media position on the intra-only clip: the latest frame at or
-// before it, the first one before the start and the last one from the end on.
-int clipFrameAt(double mediaSeconds);
+// The frame a seek to a media position shows on the intra-only clip. A seek decodes up to the first
+// packet presented strictly after the target and shows the last picture out, so it is the frame
+// after the target; a position before the start seeks to 0, one at or past the end shows the last.
+int clipFrameAfterSeekTo(double mediaSeconds);
 
 // Indices of the switch's children that are on.
 std::set<unsigned int> childrenOn(const osg::Switch& node);
