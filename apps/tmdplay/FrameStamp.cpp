@@ -1,0 +1,59 @@
+#include "FrameStamp.h"
+
+#include <osg/Image>
+
+namespace {
+// The stamp is read this far up from the picture's bottom edge, as a fraction of its height: inside
+// the demo clip's stamp band, which is a twelfth of the height, and anywhere in a full-height one.
+constexpr double kRowFromBottom = 0.04;
+// Cells are white or black; anything between these is not a stamp, so ordinary video reads as none.
+constexpr int kBlackBelow = 96;
+constexpr int kWhiteAbove = 160;
+
+int cellCentre(int cell, int extent)
+{
+    return static_cast<int>((cell + 0.5) * extent / FrameStamp::kCells);
+}
+}  // namespace
+
+int FrameStamp::decode(const std::array<int, kCells>& cellBrightness)
+{
+    for (int brightness : cellBrightness)
+        if (brightness >= kBlackBelow && brightness <= kWhiteAbove)
+            return -1;
+    if (cellBrightness.front() < kWhiteAbove || cellBrightness.back() > kBlackBelow)
+        return -1;
+    int frame = 0;
+    for (int bit = 0; bit < kCells - 2; ++bit)
+        if (cellBrightness[bit + 1] > kWhiteAbove)
+            frame |= 1 << bit;
+    return frame;
+}
+
+int FrameStamp::read(const osg::Image& picture)
+{
+    const int components = osg::Image::computeNumComponents(picture.getPixelFormat());
+    if (!picture.data() || picture.getDataType() != GL_UNSIGNED_BYTE || components < 3 || picture.s() <= 0
+        || picture.t() <= 0)
+        return -1;
+    const int fromBottom = static_cast<int>(kRowFromBottom * picture.t());
+    const int row = picture.getOrigin() == osg::Image::TOP_LEFT ? picture.t() - 1 - fromBottom : fromBottom;
+    std::array<int, kCells> brightness{};
+    for (int cell = 0; cell < kCells; ++cell) {
+        const unsigned char* pixel = picture.data(cellCentre(cell, picture.s()), row);
+        // Red and blue may be swapped; the cells are grey, so the mean serves either order.
+        brightness[cell] = (pixel[0] + pixel[1] + pixel[2]) / 3;
+    }
+    return decode(brightness);
+}
+
+int FrameStamp::read(const QImage& screenshot, const QRect& picture)
+{
+    if (picture.isEmpty() || !screenshot.rect().contains(picture))
+        return -1;
+    const int row = picture.bottom() - static_cast<int>(kRowFromBottom * picture.height());
+    std::array<int, kCells> brightness{};
+    for (int cell = 0; cell < kCells; ++cell)
+        brightness[cell] = qGray(screenshot.pixel(picture.left() + cellCentre(cell, picture.width()), row));
+    return decode(brightness);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+
+#include <array>
+
+namespace osg {
+class Image;
+}
+
+/// Reads the frame number that a picture carries in its frame stamp: a row of ten cells across the
+/// bottom of the picture, the first white, the last black, cells 1 to 8 bits 0 to 7 of the frame
+/// number (white = 1). The test media and the demo clip carry it; other pictures give -1.
+class FrameStamp {
+public:
+    static constexpr int kCells = 10;
+
+    /// The frame number from the brightness (0-255) of each cell, or -1 when the cells do not
+    /// read as a stamp.
+    static int decode(const std::array<int, kCells>& cellBrightness);
+    /// From a picture as a media file writes it: 8-bit RGB(A) or BGR(A) rows with the image's origin.
+    static int read(const osg::Image& picture);
+    /// From the part of a screenshot that shows the picture.
+    static int read(const QImage& screenshot, const QRect& picture);
+};

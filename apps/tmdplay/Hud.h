@@ -1,0 +1,29 @@
+#pragma once
+
+#include <osg/Camera>
+#include <osg/ref_ptr>
+#include <osgText/Text>
+
+#include <string>
+
+namespace orvCore {
+class SimulationClock;
+}
+
+/// One line of text over the scene: clock time, state and scale.
+class Hud {
+public:
+    explicit Hud(int width, int height);
+
+    /// The camera to add to the scene root.
+    osg::Camera* camera() const { return camera_.get(); }
+    /// Updates the line from the clock; call once per frame before drawing.
+    void show(const orvCore::SimulationClock& clock, const std::string& extra);
+
+    static std::string describe(const orvCore::SimulationClock& clock);
+
+private:
+    osg::ref_ptr<osg::Camera> camera_;
+    osg::ref_ptr<osgText::Text> text_;
+    std::string shown_;  ///< the text on screen, so an unchanged line is not laid out again
+};

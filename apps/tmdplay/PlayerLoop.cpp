@@ -1,0 +1,97 @@
+#include "PlayerLoop.h"
+
+#include "ClockControl.h"
+#include "FrameStamp.h"
+#include "Hud.h"
+#include "MediaItems.h"
+#include "ScenePictures.h"
+#include "ScreenshotPlan.h"
+#include "SyncReport.h"
+
+#include "orvCore/SimulationClock.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+// An offscreen run with nothing to wait for (no screenshots, no --run-for) plays this long.
+constexpr double kDefaultOffscreenSeconds = 10.0;
+
+const char* stateOf(const orvCore::SimulationClock& clock)
+{
+    if (!clock.isRealTime())
+        return clock.timeDirection() == orvCore::STOP ? "stopped" : "stepping";
+    static const char* const kStates[] = {"playing", "reverse", "stopped"};
+    return kStates[clock.timeDirection()];
+}
+}  // namespace
+
+PlayerLoop::PlayerLoop(const Parts& parts, const orvCore::TimeStamp& origin)
+    : parts_(parts)
+    , origin_(origin)
+{
+}
+
+void PlayerLoop::run(const PlayerOptions& options)
+{
+    QVector<ScriptedKey> keys = options.scriptedKeys;
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const ScriptedKey& a, const ScriptedKey& b) { return a.afterSeconds < b.afterSeconds; });
+    int nextKey = 0;
+    const double startedAt = orvCore::getSystemTime();
+    while (!parts_.viewer.done()) {
+        const double now = orvCore::getSystemTime();
+        if (finished_(options, now - startedAt))
+            break;
+        for (; nextKey < keys.size() && keys[nextKey].afterSeconds <= now - startedAt; ++nextKey)
+            if (!parts_.control.press(keys[nextKey].key))
+                std::fprintf(stderr, "tmdplay: unknown key %s\n", qPrintable(keys[nextKey].key));
+        parts_.clock.update(now);
+        QCoreApplication::processEvents();
+        parts_.screenshots.beforeFrame(parts_.clock, now, parts_.pictures.version());
+        recordSync_();
+        parts_.hud.show(parts_.clock, std::string());
+        parts_.viewer.frame();
+        const QString shot = parts_.screenshots.afterFrame(parts_.clock);
+        if (!shot.isEmpty())
+            printScreenshot_(shot);
+    }
+}
+
+bool PlayerLoop::finished_(const PlayerOptions& options, double elapsed) const
+{
+    if (options.runForSeconds > 0.0)
+        return elapsed >= options.runForSeconds;
+    if (!options.offscreen)
+        return false;
+    if (parts_.screenshots.wasRequested())
+        return parts_.screenshots.isEmpty();
+    return elapsed >= kDefaultOffscreenSeconds;
+}
+
+void PlayerLoop::recordSync_()
+{
+    const orvCore::SimulationClock& clock = parts_.clock;
+    const orvCore::TimeStamp now = clock.currentTime();
+    const MediaPlayer2::MediaParameters* item = parts_.items.recordOfChild(parts_.pictures.shownChild());
+    std::optional<double> position;
+    bool playsByItself = false;
+    if (item && !(now < item->startTime())) {
+        position = (now - item->timeZero()).toDouble();
+        playsByItself = item->realtimeForwardCase() && clock.isRealTime() && clock.timeDirection() == orvCore::FORWARD;
+    }
+    const osg::Image* picture = parts_.pictures.shownPicture();
+    parts_.report.record((now - origin_).toDouble(), stateOf(clock), playsByItself, position,
+                         picture ? FrameStamp::read(*picture) : -1);
+}
+
+void PlayerLoop::printScreenshot_(const QString& fileName)
+{
+    const osg::Image* picture = parts_.pictures.shownPicture();
+    const int frame = picture ? FrameStamp::read(*picture) : -1;
+    std::printf("screenshot %s: clock %+.3f s, %s, picture frame %s\n", qPrintable(fileName),
+                (parts_.clock.currentTime() - origin_).toDouble(), stateOf(parts_.clock),
+                frame < 0 ? "-" : qPrintable(QString::number(frame)));
+    std::fflush(stdout);
+}

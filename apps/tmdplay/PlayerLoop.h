@@ -1,0 +1,49 @@
+#pragma once
+
+#include "PlayerOptions.h"
+
+#include "orvCore/Time.h"
+
+#include <osgViewer/Viewer>
+
+namespace orvCore {
+class SimulationClock;
+}
+class ClockControl;
+class Hud;
+class MediaItems;
+class ScenePictures;
+class ScreenshotPlan;
+class SyncReport;
+
+/// The host's one loop on one thread: advance the clock (which drives the playlist through its
+/// observers), let Qt deliver the media files' frames, then draw a frame. Screenshots, the sync
+/// report, scripted keys and the HUD hook in between.
+class PlayerLoop {
+public:
+    struct Parts {
+        osgViewer::Viewer& viewer;
+        orvCore::SimulationClock& clock;
+        ClockControl& control;
+        Hud& hud;
+        const ScenePictures& pictures;
+        const MediaItems& items;
+        ScreenshotPlan& screenshots;
+        SyncReport& report;
+    };
+
+    /// origin: the first item's start, from which the report and the names count seconds.
+    PlayerLoop(const Parts& parts, const orvCore::TimeStamp& origin);
+
+    /// Runs until the window closes, --run-for has passed, or, offscreen without --run-for, every
+    /// screenshot is taken (or a default run time has passed when none were asked for).
+    void run(const PlayerOptions& options);
+
+private:
+    bool finished_(const PlayerOptions& options, double elapsed) const;
+    void recordSync_();
+    void printScreenshot_(const QString& fileName);
+
+    Parts parts_;
+    orvCore::TimeStamp origin_;
+};
