@@ -1,0 +1,186 @@
+// What the scene-graph video media file puts into its quad's image: after a paused seek the
+// picture the seek rules give, while playing every picture in order, each one a faithful BGRA copy
+// of the decoded frame that shows right side up through the quad's flipped texture coordinates.
+
+#include "ffmpeg/Frame.h"
+#include "ffmpeg/MetaTypes.h"
+#include "media/FFmpegOsgMultimediaFile.h"
+#include "support/ImageFrames.h"
+#include "support/SignalLog.h"
+#include "support/TestMedia.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include <osg/Array>
+#include <osg/Geometry>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using MediaFileTest::FrameLog;
+using MediaPlayer2::FFmpegOsgMultimediaFile;
+using MediaPlayer2::VideoQuad;
+
+namespace {
+
+// Far longer than a generated clip takes to seek or play through; reached only when something hangs.
+constexpr int kHangGuardMs = 20000;
+
+// A loaded media file with a log of every picture written into its quad's image.
+class LoggedFile
+{
+public:
+    explicit LoggedFile(const std::string& mediaName)
+    {
+        file.setMedia(QUrl::fromLocalFile(QString::fromStdString(TestMedia::path(mediaName))));
+        quad = dynamic_cast<VideoQuad*>(file.outputNode());
+        if (quad)
+            quad->image()->setModifiedCallback(log);
+    }
+
+    // Waits until more than `count` pictures have arrived; the first of them is returned.
+    int firstPictureAfter(std::size_t count)
+    {
+        if (!QTest::qWaitFor([&] { return log->frames().size() > count; }, kHangGuardMs))
+            return -2;
+        return log->frames()[count];
+    }
+
+    FFmpegOsgMultimediaFile file;
+    VideoQuad* quad = nullptr;
+    osg::ref_ptr<FrameLog> log = new FrameLog;
+};
+
+// The second texture coordinate at the quad's corner (−h, ±k): which image row the top or the
+// bottom edge of the rectangle shows.
+float textureRowAt(const VideoQuad& quad, bool top)
+{
+    const auto* geometry = quad.getDrawable(0)->asGeometry();
+    const auto* vertices = dynamic_cast<const osg::Vec3Array*>(geometry->getVertexArray());
+    const auto* coordinates = dynamic_cast<const osg::Vec2Array*>(geometry->getTexCoordArray(0));
+    for (std::size_t i = 0; i < vertices->size(); ++i)
+        if (((*vertices)[i].y() > 0) == top && (*vertices)[i].x() < 0)
+            return (*coordinates)[i].y();
+    return -1.0f;
+}
+
+} // namespace
+
+TEST(FFmpegOsgMultimediaFile, PausedSeeksShowThePictureTheSeekRulesGive)
+{
+    // An intra-only clip, and clips whose decoder holds back reordered frames.
+    for (const char* name : {"mjpeg.mov", "h264_aac.mp4", "mpeg4_mp3.avi"}) {
+        LoggedFile logged(name);
+        ASSERT_NE(logged.quad, nullptr) << name;
+        // Loading seeks to the start. A run of packets from which a reordering decoder delivers
+        // nothing shows no picture; a stray one would turn up as the first after the next seek.
+        for (double target : {0.0, 0.3, 1.0, 1.5, 0.92, 1.9, 0.5}) {
+            SCOPED_TRACE(std::string(name) + " at " + std::to_string(target));
+            const std::size_t before = target == 0.0 ? 0 : logged.log->frames().size();
+            if (target != 0.0) {
+                ASSERT_EQ(logged.file.seekTo(target, 0.0), 0);
+            }
+            const int expected = TestMedia::pictureAfterSeekRun(name, target);
+            if (std::string(name) == "mjpeg.mov") {
+                EXPECT_EQ(expected, TestMedia::frameNumberAt(target) + 1) << "the first frame after the target";
+            }
+            if (expected >= 0) {
+                EXPECT_EQ(logged.firstPictureAfter(before), expected);
+            }
+        }
+    }
+}
+
+TEST(FFmpegOsgMultimediaFile, WhilePlayingPicturesReachTheImageInOrderAcrossAPause)
+{
+    struct Clip
+    {
+        const char* name;
+        int lastFrame;
+        // A decoder that reorders frames keeps its last pictures when the file ends undrained, so
+        // only the intra-only clip is held to showing its very last frame.
+        bool endsOnLastFrame;
+    };
+    constexpr int kPauseAfterFrame = 30;
+    for (const Clip& clip : {Clip{"mjpeg.mov", 49, true}, Clip{"h264_aac.mp4", 74, false}}) {
+        SCOPED_TRACE(clip.name);
+        LoggedFile logged(clip.name);
+        ASSERT_NE(logged.quad, nullptr);
+        MediaFileTest::SignalLog signalLog(logged.file);
+        const std::vector<int>& frames = logged.log->frames();
+
+        logged.file.play();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !frames.empty() && frames.back() >= kPauseAfterFrame; },
+                                    kHangGuardMs));
+        logged.file.pause();
+        const std::size_t shownWhenPaused = frames.size();
+        logged.file.play();
+        QSignalSpy ended(&logged.file, &MediaPlayer2::MediaFile::endOfMedia);
+        ASSERT_TRUE(ended.wait(kHangGuardMs));
+        if (clip.endsOnLastFrame) {
+            // The last pictures may still be on their way from the decoder thread.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return frames.back() == clip.lastFrame; }, kHangGuardMs))
+                << "last picture " << frames.back();
+        }
+
+        for (std::size_t i = 1; i < frames.size(); ++i)
+            EXPECT_LT(frames[i - 1], frames[i]) << "picture " << i << " of " << frames.size();
+        // At 25 frames per second and a frame tick of 16 ms, hardly a frame is skipped.
+        EXPECT_GE(frames.size(), std::size_t(clip.lastFrame * 9 / 10));
+        ASSERT_GT(frames.size(), shownWhenPaused);
+        EXPECT_LE(frames[shownWhenPaused] - frames[shownWhenPaused - 1], 2) << "playing resumes where it paused";
+        EXPECT_EQ(signalLog.signalNames, std::vector<std::string>{"endOfMedia"});
+    }
+}
+
+TEST(FFmpegOsgMultimediaFile, CopiesEachFrameIntoTheSameImageRightSideUp)
+{
+    FFmpeg::registerMetaTypes();
+    // Every frame of this clip is a key frame, so loading shows a picture at once.
+    LoggedFile logged("mjpeg.mov");
+    ASSERT_NE(logged.quad, nullptr);
+    osg::Image* image = logged.quad->image();
+    ASSERT_EQ(logged.firstPictureAfter(0), TestMedia::pictureAfterSeekRun("mjpeg.mov", 0.0));
+    EXPECT_EQ(image->s(), 160);
+    EXPECT_EQ(image->t(), 96);
+
+    // A hand-made frame of another size: the top row red, every other row blue (BGRA bytes).
+    constexpr int kWidth = 4;
+    constexpr int kHeight = 3;
+    auto frame = std::make_shared<FFmpeg::Frame>();
+    ASSERT_EQ(frame->allocateBuffer(AV_PIX_FMT_BGRA, kWidth, kHeight), 0);
+    std::vector<unsigned char> bytes;
+    for (int row = 0; row < kHeight; ++row)
+        for (int column = 0; column < kWidth; ++column)
+            {
+            const unsigned char red = row == 0 ? 255 : 0;
+            bytes.insert(bytes.end(), {static_cast<unsigned char>(255 - red), 0, red, static_cast<unsigned char>(column)});
+        }
+    ASSERT_EQ(frame->fillImage(bytes.data(), bytes.size()), 0);
+    const unsigned int modifiedBefore = image->getModifiedCount();
+    ASSERT_TRUE(QMetaObject::invokeMethod(&logged.file, "setFrame_", Qt::DirectConnection,
+                                          Q_ARG(std::shared_ptr<FFmpeg::Frame>, frame)));
+
+    EXPECT_EQ(logged.quad->image(), image) << "the quad keeps its image object";
+    EXPECT_GT(image->getModifiedCount(), modifiedBefore);
+    EXPECT_EQ(logged.log->frames().size(), 2u);
+    EXPECT_EQ(image->s(), kWidth);
+    EXPECT_EQ(image->t(), kHeight);
+    EXPECT_EQ(image->getPixelFormat(), GLenum(GL_BGRA));
+    EXPECT_EQ(image->getOrigin(), osg::Image::TOP_LEFT);
+    ASSERT_NE(image->data(), frame->avFrame()->data[0]) << "a copy, not the frame's buffer";
+    EXPECT_EQ(std::vector<unsigned char>(image->data(), image->data() + bytes.size()), bytes);
+
+    // Image row 0 holds the picture's top; the quad's top edge must show it.
+    // The quad follows the new size in the update traversal.
+    osg::NodeVisitor update(osg::NodeVisitor::UPDATE_VISITOR, osg::NodeVisitor::TRAVERSE_ALL_CHILDREN);
+    auto* sizeCallback = dynamic_cast<osg::NodeCallback*>(logged.quad->getUpdateCallback());
+    ASSERT_NE(sizeCallback, nullptr);
+    (*sizeCallback)(logged.quad, &update);
+    EXPECT_EQ(textureRowAt(*logged.quad, true), 0.0f);
+    EXPECT_EQ(textureRowAt(*logged.quad, false), float(kHeight));
+}
