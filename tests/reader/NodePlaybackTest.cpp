@@ -35,6 +35,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder_.isValid());
+        threadsWithoutNode_ = threadCount();
         const std::string tmd = writeTmd(folder_, "clip.tmd", mediaPath("mjpeg.mov"), kStart);
         node_ = osgDB::readRefNodeFile(tmd, new orvVis::ClockOptions(&clock_));
         ASSERT_TRUE(node_.valid()) << "osgdb_tmd not found on OSG_LIBRARY_PATH or clip missing";
@@ -46,6 +47,12 @@ protected:
     int shownFrame() const { return frameNumberIn(quad_->image()); }
     double mediaPosition() const { return (clock_.currentTime() - at(kStart)).toDouble(); }
 
+    static int threadCount()
+    {
+        return static_cast<int>(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+    }
+
+    int threadsWithoutNode_ = 0;
     QTemporaryDir folder_;
     orvCore::SimulationClock clock_;
     osg::ref_ptr<osg::Node> node_;
@@ -102,11 +109,6 @@ TEST_F(NodePlaybackTest, ClockRunningForwardInRealTimePlaysTheFramesInOrderAtIts
     EXPECT_GE(distinct.size(), static_cast<std::size_t>((until - from) * kFrameRate / 2));
 }
 
-int threadCount()
-{
-    return static_cast<int>(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
-}
-
 TEST_F(NodePlaybackTest, NodeDestroyedDuringPlaybackLeavesNothingRunning)
 {
     QTimer frameLoop;
@@ -125,7 +127,7 @@ TEST_F(NodePlaybackTest, NodeDestroyedDuringPlaybackLeavesNothingRunning)
 
     // The clock goes on without the node: no observer of it is left to call.
     clock_.setTime(at(kStart + 1.0));
-    ASSERT_TRUE(QTest::qWaitFor([] { return threadCount() <= 1; }))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return threadCount() <= threadsWithoutNode_; }))
         << threadCount() << " threads still run after the node went";
 }
 

@@ -87,7 +87,7 @@ TEST_F(TmdReaderTest, EveryFailureComesBackWithItsStatusAndMessage)
     ASSERT_NE(registeredReader(), nullptr);
     for (const Case& c : cases) {
         testsupport::NotifyCapture notify(2);
-        ReadResult result = readThroughRegistry(c.file, c.options);
+        ReadResult result = osgDB::Registry::instance()->readNode(c.file, c.options);
         EXPECT_EQ(result.status(), ReadResult::ERROR_IN_READING_FILE) << c.message;
         EXPECT_EQ(result.message(), c.message);
         EXPECT_FALSE(result.validNode());

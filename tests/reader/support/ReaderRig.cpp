@@ -1,7 +1,5 @@
 #include "support/ReaderRig.h"
 
-#include <osgDB/Registry>
-
 #include <QFile>
 
 #include <algorithm>
@@ -49,11 +47,6 @@ std::string writeTmd(const QTemporaryDir& folder, const std::string& name, const
     return writeFile(folder, name,
                      "ReferenceYear " + std::to_string(kYear) + "\nMediaFileName \"" + media + "\"\nMediaStartTime "
                          + std::to_string(startSeconds) + "\n");
-}
-
-osgDB::ReaderWriter::ReadResult readThroughRegistry(const std::string& fileName, const osgDB::Options* options)
-{
-    return osgDB::Registry::instance()->readNode(fileName, options);
 }
 
 int frameNumberIn(const osg::Image* image)

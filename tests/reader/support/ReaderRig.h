@@ -6,7 +6,6 @@
 
 #include <osg/Image>
 #include <osg/Switch>
-#include <osgDB/ReaderWriter>
 
 #include <QTemporaryDir>
 
@@ -31,9 +30,6 @@ std::string writeFile(const QTemporaryDir& folder, const std::string& name, cons
 // A TMD file naming media that starts at `startSeconds` into the test year.
 std::string writeTmd(const QTemporaryDir& folder, const std::string& name, const std::string& media,
                      double startSeconds);
-
-// The registry's result for reading the file with these options, through the plugin it loads by name.
-osgDB::ReaderWriter::ReadResult readThroughRegistry(const std::string& fileName, const osgDB::Options* options);
 
 // The frame number that a generated picture shows in its row of cells, read from a quad's BGRA
 // image; -1 when the image holds no readable picture.
