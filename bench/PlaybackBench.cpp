@@ -310,18 +310,27 @@ struct Peer
     std::optional<double> cpuPerMediaSecond;
 };
 
-std::vector<Peer> measurePeers(const QString& file, double duration)
+// The ffmpeg command decoding and converting the whole file flat out, single-threaded.
+std::optional<double> limitCpuSeconds(const QString& file)
+{
+    return commandCpuSeconds("ffmpeg", {"-nostdin", "-hide_banner", "-loglevel", "error", "-threads", "1",
+                                        "-filter_threads", "1", "-i", file, "-pix_fmt", "bgra", "-f", "null", "-"});
+}
+
+// `limitBefore` is the limit measured before our run; the lower of it and the one measured now
+// counts, as other work on the machine only ever makes a run dearer.
+std::vector<Peer> measurePeers(const QString& file, double duration, std::optional<double> limitBefore)
 {
     const auto perMediaSecond = [duration](std::optional<double> cpu) -> std::optional<double> {
         if (!cpu || duration <= 0.0)
             return std::nullopt;
         return *cpu / duration;
     };
+    std::optional<double> limit = limitCpuSeconds(file);
+    if (limit && limitBefore)
+        limit = std::min(*limit, *limitBefore);
     std::vector<Peer> peers;
-    peers.push_back({"ffmpeg decode + BGRA (limit)",
-                     perMediaSecond(commandCpuSeconds("ffmpeg", {"-nostdin", "-hide_banner", "-loglevel", "error",
-                                                                 "-threads", "1", "-filter_threads", "1", "-i", file,
-                                                                 "-pix_fmt", "bgra", "-f", "null", "-"}))});
+    peers.push_back({"ffmpeg decode + BGRA (limit)", perMediaSecond(limit ? limit : limitBefore)});
     const bool mp4 = QFileInfo(file).suffix().compare("mp4", Qt::CaseInsensitive) == 0;
     peers.push_back({"GStreamer (real time)",
                      mp4 ? perMediaSecond(commandCpuSeconds(
@@ -356,10 +365,13 @@ void writePlot(const QString& path, const std::vector<TickSample>& ticks, double
     constexpr int WIDTH = 1200, HEIGHT = 500, MARGIN = 60;
     const double limitMs = (frameInterval + FRAME_TICK_MS / 1000.0) * 1000.0;
     double maxGap = limitMs * 1.5;
+    double minGap = 0.0;  // below 0 the picture shown is ahead of the clock
     double maxWall = 1.0;
     for (const TickSample& tick : ticks) {
-        if (tick.newestFrameTime >= 0.0)
+        if (tick.newestFrameTime >= 0.0) {
             maxGap = std::max(maxGap, (tick.mediaTime - tick.newestFrameTime) * 1000.0);
+            minGap = std::min(minGap, (tick.mediaTime - tick.newestFrameTime) * 1000.0);
+        }
         maxWall = std::max(maxWall, tick.wallSeconds);
     }
     QImage image(WIDTH, HEIGHT, QImage::Format_RGB32);
@@ -367,19 +379,23 @@ void writePlot(const QString& path, const std::vector<TickSample>& ticks, double
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const auto x = [&](double seconds) { return MARGIN + seconds / maxWall * (WIDTH - 2 * MARGIN); };
-    const auto y = [&](double gapMs) { return HEIGHT - MARGIN - gapMs / maxGap * (HEIGHT - 2 * MARGIN); };
+    const auto y = [&](double gapMs) { return HEIGHT - MARGIN - (gapMs - minGap) / (maxGap - minGap) * (HEIGHT - 2 * MARGIN); };
     painter.setPen(Qt::black);
     painter.drawRect(MARGIN, MARGIN, WIDTH - 2 * MARGIN, HEIGHT - 2 * MARGIN);
     painter.drawText(MARGIN, MARGIN - 20, QString("clock-to-frame gap (ms) over wall time (0 to %1 s)").arg(maxWall, 0, 'f', 1));
-    painter.drawText(4, static_cast<int>(y(0.0)), "0");
+    painter.drawText(4, static_cast<int>(y(minGap)), QString::number(minGap, 'f', 0));
+    painter.setPen(QPen(Qt::gray, 1));
+    painter.drawLine(QPointF(x(0), y(0.0)), QPointF(x(maxWall), y(0.0)));
+    painter.setPen(Qt::black);
     painter.drawText(4, static_cast<int>(y(maxGap)) + 10, QString::number(maxGap, 'f', 0));
     const auto goalLine = [&](double gapMs, const QColor& colour, const QString& label) {
         painter.setPen(QPen(colour, 1, Qt::DashLine));
         painter.drawLine(QPointF(x(0), y(gapMs)), QPointF(x(maxWall), y(gapMs)));
-        painter.drawText(QPointF(x(maxWall) - 220, y(gapMs) - 4), label);
+        // On white, so the curve does not hide it.
+        const QRectF box(x(maxWall) - 330, y(gapMs) - 18, 325, 15);
+        painter.fillRect(box, Qt::white);
+        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, label);
     };
-    goalLine(limitMs, Qt::red, QString("frame interval + tick: %1 ms").arg(limitMs, 0, 'f', 0));
-    goalLine(40.0, QColor(255, 140, 0), "99th percentile goal: 40 ms");
     painter.setPen(QPen(Qt::blue, 1.5));
     QPointF previous;
     bool havePrevious = false;
@@ -392,6 +408,8 @@ void writePlot(const QString& path, const std::vector<TickSample>& ticks, double
         previous = point;
         havePrevious = true;
     }
+    goalLine(limitMs, Qt::red, QString("frame interval + tick: %1 ms").arg(limitMs, 0, 'f', 0));
+    goalLine(40.0, QColor(255, 140, 0), "99th percentile goal: 40 ms");
     painter.end();
     image.save(path);
 }
@@ -471,13 +489,14 @@ int main(int argc, char** argv)
     if (options->rate < 0.0)
         pipeline.seek(pipeline.duration());
 
+    const std::optional<double> limitBefore = options->peers ? limitCpuSeconds(options->file) : std::nullopt;
     const std::optional<PlaybackRun> run = runPlayback(pipeline, video, *options);
     if (!run) {
         std::fprintf(stderr, "playback: the pipeline refused to play\n");
         return 1;
     }
     const SeekLatencies seeks = runSeeks(pipeline, *options);
-    const std::vector<Peer> peers = options->peers ? measurePeers(options->file, pipeline.duration()) : std::vector<Peer>{};
+    const std::vector<Peer> peers = options->peers ? measurePeers(options->file, pipeline.duration(), limitBefore) : std::vector<Peer>{};
 
     std::vector<double> gaps;
     double maxGapAfterSettling = 0.0;
