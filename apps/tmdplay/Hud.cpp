@@ -3,6 +3,8 @@
 #include "orvCore/SimulationClock.h"
 #include "orvCore/TimeFormatter.h"
 
+#include <QFile>
+
 #include <osg/Geode>
 
 #include <sstream>
@@ -11,6 +13,8 @@ namespace {
 // Text height and margin in pixels of the HUD's pixel-sized projection.
 constexpr float kTextHeight = 24.0f;
 constexpr float kMargin = 12.0f;
+// OSG's built-in font lacks some characters of a time string; Debian's fonts-dejavu-core has them all.
+const char* const kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
 }  // namespace
 
 Hud::Hud(int width, int height)
@@ -24,6 +28,8 @@ Hud::Hud(int width, int height)
     camera_->setRenderOrder(osg::Camera::POST_RENDER);
     camera_->setAllowEventFocus(false);
 
+    if (QFile::exists(QString::fromLatin1(kFontFile)))
+        text_->setFont(kFontFile);
     text_->setCharacterSize(kTextHeight);
     text_->setPosition(osg::Vec3(kMargin, height - kMargin - kTextHeight, 0.0f));
     text_->setColor(osg::Vec4(1.0f, 1.0f, 0.3f, 1.0f));
