@@ -1,0 +1,149 @@
+// The windowed video media file: its window, titled after the file, exists only for files with
+// video and only for the latest load, and its sound, recorded from the sound server's output,
+// follows play, pause and mute. The clip's sound is a 440 Hz tone.
+
+#include "ffmpeg/PlaybackPipeline.h"
+#include "media/FFmpegGlWidgetMediaFile.h"
+#include "support/NotifyCapture.h"
+#include "support/SignalLog.h"
+#include "support/SinkRecorder.h"
+#include "support/TestMedia.h"
+#include "support/Tones.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using AudioTest::SinkRecorder;
+using FFmpeg::PlaybackPipeline;
+using MediaFileTest::SignalLog;
+using MediaPlayer2::FFmpegGlWidgetMediaFile;
+
+namespace {
+
+using Signals = std::vector<std::string>;
+
+constexpr double kToneHz = 440.0;
+constexpr double kPitchToleranceHz = 40.0;
+constexpr double kMeasureSeconds = 0.1;
+// Bounds of the waits for sound to start or stop after an action: the device, the recorder and
+// a queued hop into the decoder thread together take a fraction of this.
+constexpr double kReactionLimitSeconds = 2.0;
+// Stretches of sound or silence that show a state has settled.
+constexpr double kSteadySeconds = 0.2;
+// Far longer than the clip takes to reach any of its times; reached only when something hangs.
+constexpr int kHangGuardMs = 20000;
+
+std::unique_ptr<SinkRecorder> recorder;
+
+class RecorderEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        if (!SinkRecorder::serverAvailable())
+            return;
+        recorder = std::make_unique<SinkRecorder>();
+        if (!recorder->start())
+            recorder.reset();
+    }
+    void TearDown() override { recorder.reset(); }
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new RecorderEnvironment);
+
+QUrl urlOf(const std::string& mediaName)
+{
+    return QUrl::fromLocalFile(QString::fromStdString(TestMedia::path(mediaName)));
+}
+
+PlaybackPipeline* pipelineOf(const QObject& file)
+{
+    return file.findChild<PlaybackPipeline*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+} // namespace
+
+TEST(FFmpegGlWidgetMediaFile, OnlyTheLatestLoadWithVideoHasAWindowTitledAfterTheFile)
+{
+    // A name that a URL must encode, to see the title fully decoded.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString spacedName = folder.filePath("my clip #1.mp4");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(TestMedia::path("h264_aac.mp4")), spacedName));
+
+    FFmpegGlWidgetMediaFile file;
+    SignalLog log(file);
+    file.setMedia(QUrl::fromLocalFile(spacedName));
+    EXPECT_EQ(file.outputNode(), nullptr);
+    QPointer<QWidget> firstWindow = file.outputWidget();
+    ASSERT_FALSE(firstWindow.isNull());
+    EXPECT_EQ(firstWindow->parent(), nullptr);
+    EXPECT_TRUE(pipelineOf(file)->hasValidAudio()) << "the windowed file decodes sound";
+    file.show();
+    EXPECT_EQ(log.signalNames, (Signals{"loadingComplete", "mediaPlaying"}));
+    EXPECT_EQ(log.lastOutputWidget, firstWindow.data());
+    EXPECT_EQ(firstWindow->windowTitle(), QStringLiteral("my clip #1.mp4"));
+    EXPECT_FALSE(firstWindow->isVisible()) << "showing it is the receiver's business";
+
+    file.setMedia(urlOf("mjpeg.mov"));
+    EXPECT_TRUE(firstWindow.isNull()) << "the earlier load's window is deleted";
+    QPointer<QWidget> secondWindow = file.outputWidget();
+    ASSERT_FALSE(secondWindow.isNull());
+    EXPECT_EQ(secondWindow->windowTitle(), QStringLiteral("mjpeg.mov"));
+
+    // Sound alone: no window; a file that cannot be opened: no window and no title.
+    file.setMedia(urlOf("tone_stereo_44100.mp3"));
+    EXPECT_TRUE(secondWindow.isNull());
+    EXPECT_EQ(file.outputWidget(), nullptr);
+    EXPECT_EQ(file.mediaStatus(), QMediaPlayer::LoadedMedia);
+    testsupport::NotifyCapture quiet(1);
+    file.setMedia(urlOf("no-such-file.mp4"));
+    EXPECT_EQ(file.outputWidget(), nullptr);
+    log.signalNames.clear();
+    file.show();
+    EXPECT_EQ(log.signalNames, Signals{"mediaPlaying"});
+    EXPECT_EQ(log.lastOutputWidget, nullptr);
+}
+
+TEST(FFmpegGlWidgetMediaFile, SoundFollowsPlayPauseAndMute)
+{
+    if (!recorder)
+        GTEST_SKIP() << "no sound server to record from";
+    FFmpegGlWidgetMediaFile file;
+    file.setMedia(urlOf("h264_aac.mp4"));
+    PlaybackPipeline* pipeline = pipelineOf(file);
+    ASSERT_NE(pipeline, nullptr);
+    const auto mediaTimePasses = [pipeline](double seconds) {
+        return AudioTest::waitUntil([&] { return pipeline->mediaTime() > seconds; }, kHangGuardMs);
+    };
+
+    file.play();
+    ASSERT_TRUE(mediaTimePasses(0.2));
+    EXPECT_TRUE(recorder->waitForSound(kSteadySeconds, kReactionLimitSeconds));
+    EXPECT_NEAR(AudioTest::frequencyOf(recorder->record(kMeasureSeconds)), kToneHz, kPitchToleranceHz);
+
+    file.setMuted(true);
+    EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds)) << "sound while muted";
+    file.setVolume(60);
+    EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds)) << "a volume change unmuted";
+    file.setMuted(false);
+    EXPECT_TRUE(recorder->waitForSound(kSteadySeconds, kReactionLimitSeconds));
+
+    file.pause();
+    EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds)) << "sound while paused";
+    const double pausedAt = pipeline->mediaTime();
+    file.play();
+    EXPECT_GE(pipeline->mediaTime(), pausedAt) << "playing resumes where it paused";
+    ASSERT_TRUE(mediaTimePasses(pausedAt + 0.2));
+    EXPECT_TRUE(recorder->waitForSound(kSteadySeconds, kReactionLimitSeconds));
+    file.pause();
+    EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds));
+}
