@@ -13,14 +13,23 @@ namespace MediaPlayer2 {
 namespace {
 
 constexpr int ERROR_SEVERITY = 2;
-// A codec of one kind that cannot be decoded leaves the file playable with the other stream.
+// For a codec of one kind that cannot be decoded: the file still plays with the other stream.
 constexpr int WARNING_SEVERITY = 3;
 
 // What a media file reports before anything is loaded, so that a caller sizing its output early
 // gets a usable picture size.
 const QSize kSizeBeforeLoading(320, 240);
 
+// Volumes are given in percent; the pipeline's gain of 1.0 is 100 percent.
 constexpr double kVolumePercentToGain = 0.01;
+
+// An unsupported codec of one kind still leaves the other stream to play.
+bool leavesSomethingToPlay(FFmpeg::PlaybackPipeline::LoadError result)
+{
+    return result == FFmpeg::PlaybackPipeline::LoadSucceeded
+           || result == FFmpeg::PlaybackPipeline::UnsupportedVideoCodec
+           || result == FFmpeg::PlaybackPipeline::UnsupportedAudioCodec;
+}
 
 void report(int severity, const QByteArray& message)
 {
@@ -56,6 +65,7 @@ void FFmpegMediaFile::setMedia(const QUrl& url)
             &FFmpegMediaFile::processMediaStatusChange_);
 
     const FFmpeg::PlaybackPipeline::LoadError result = pipeline_->loadFile(url.toLocalFile(), !processAudio_);
+    title_ = leavesSomethingToPlay(result) ? url.fileName(QUrl::FullyDecoded) : QString();
     reportLoadResult_(result, url);
     attachOutput_(*pipeline_);
     emit loadingComplete();
@@ -66,11 +76,6 @@ void FFmpegMediaFile::reportLoadResult_(FFmpeg::PlaybackPipeline::LoadError resu
     const QByteArray name = QFileInfo(url.toLocalFile()).fileName().toUtf8();
     const QByteArray videoCodec = pipeline_->videoCodecName().toUtf8();
     const QByteArray audioCodec = pipeline_->audioCodecName().toUtf8();
-    const bool playable = result == FFmpeg::PlaybackPipeline::LoadSucceeded ||
-                          result == FFmpeg::PlaybackPipeline::UnsupportedVideoCodec ||
-                          result == FFmpeg::PlaybackPipeline::UnsupportedAudioCodec;
-    title_ = playable ? url.fileName(QUrl::FullyDecoded) : QString();
-
     switch (result) {
     case FFmpeg::PlaybackPipeline::LoadSucceeded:
         break;

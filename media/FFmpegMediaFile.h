@@ -65,6 +65,7 @@ private:
     /// Connects the subclass's picture output to a freshly loaded pipeline.
     virtual void attachOutput_(FFmpeg::PlaybackPipeline& pipeline) = 0;
 
+    /// The load's message on the notification stream and its error signal, if any.
     void reportLoadResult_(FFmpeg::PlaybackPipeline::LoadError result, const QUrl& url);
     double effectiveMediaVolume_() const;
 

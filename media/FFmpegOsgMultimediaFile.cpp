@@ -7,6 +7,12 @@
 
 namespace MediaPlayer2 {
 
+namespace {
+
+constexpr int kBgraBytesPerPixel = 4;
+
+}  // namespace
+
 FFmpegOsgMultimediaFile::FFmpegOsgMultimediaFile(QObject* parent)
     : FFmpegMediaFile(parent)
 {
@@ -42,8 +48,10 @@ void FFmpegOsgMultimediaFile::setFrame_(std::shared_ptr<FFmpeg::Frame> frame)
 {
     if (!videoQuad_ || !frame)
         return;
+    // The image reads width times four bytes per row; anything else would be read past its end.
     const AVFrame* picture = frame->avFrame();
-    if (!picture->data[0] || picture->linesize[0] <= 0 || picture->height <= 0)
+    if (frame->pixelFormat() != AV_PIX_FMT_BGRA || !picture->data[0] || picture->width <= 0
+        || picture->height <= 0 || picture->linesize[0] < picture->width * kBgraBytesPerPixel)
         return;
 
     const std::size_t byteCount = static_cast<std::size_t>(picture->linesize[0]) * picture->height;

@@ -175,6 +175,15 @@ TEST(FFmpegOsgMultimediaFile, CopiesEachFrameIntoTheSameImageRightSideUp)
     ASSERT_NE(image->data(), frame->avFrame()->data[0]) << "a copy, not the frame's buffer";
     EXPECT_EQ(std::vector<unsigned char>(image->data(), image->data() + bytes.size()), bytes);
 
+    // A frame in another layout would be read past its end: it is dropped.
+    auto grey = std::make_shared<FFmpeg::Frame>();
+    ASSERT_EQ(grey->allocateBuffer(AV_PIX_FMT_GRAY8, 64, 64), 0);
+    const unsigned int modifiedByFrame = image->getModifiedCount();
+    ASSERT_TRUE(QMetaObject::invokeMethod(&logged.file, "setFrame_", Qt::DirectConnection,
+                                          Q_ARG(std::shared_ptr<FFmpeg::Frame>, grey)));
+    EXPECT_EQ(image->getModifiedCount(), modifiedByFrame);
+    EXPECT_EQ(image->s(), kWidth);
+
     // Image row 0 holds the picture's top; the quad's top edge must show it.
     // The quad follows the new size in the update traversal.
     osg::NodeVisitor update(osg::NodeVisitor::UPDATE_VISITOR, osg::NodeVisitor::TRAVERSE_ALL_CHILDREN);
