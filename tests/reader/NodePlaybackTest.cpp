@@ -37,7 +37,8 @@ protected:
         ASSERT_TRUE(folder_.isValid());
         threadsWithoutNode_ = threadCount();
         const std::string tmd = writeTmd(folder_, "clip.tmd", mediaPath("mjpeg.mov"), kStart);
-        node_ = osgDB::readRefNodeFile(tmd, new orvVis::ClockOptions(&clock_));
+        const osg::ref_ptr<orvVis::ClockOptions> options = new orvVis::ClockOptions(&clock_);
+        node_ = osgDB::readRefNodeFile(tmd, options.get());
         ASSERT_TRUE(node_.valid()) << "osgdb_tmd not found on OSG_LIBRARY_PATH or clip missing";
         ASSERT_EQ(node_->asSwitch()->getNumChildren(), 1u);
         quad_ = dynamic_cast<MediaPlayer2::VideoQuad*>(node_->asSwitch()->getChild(0));
