@@ -253,6 +253,7 @@ void PlaybackPipeline::createVideoChain_()
     connect(source_, &FormatContextSource::videoPacketReady, videoDecoder_, &VideoDecodeFilter::processPacket);
     connect(source_, &FormatContextSource::aboutToSeek, videoDecoder_, &VideoDecodeFilter::prepareForSeek);
     connect(source_, &FormatContextSource::seekCompleted, videoDecoder_, &VideoDecodeFilter::completeSeek);
+    connect(source_, &FormatContextSource::endOfFileReached, videoDecoder_, &VideoDecodeFilter::drain);
     connect(videoDecoder_, &VideoDecodeFilter::videoFrameReady, frameSync_, &FrameSyncFilter::queueFrame);
     connect(source_, &FormatContextSource::aboutToSeek, frameSync_, &FrameSyncFilter::clear);
     connect(source_, &FormatContextSource::seekCompleted, frameSync_, &FrameSyncFilter::sendLatestFrame);

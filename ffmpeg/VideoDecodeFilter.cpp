@@ -11,8 +11,21 @@ VideoDecodeFilter::VideoDecodeFilter(CodecContext& codecContext, QObject* parent
 
 void VideoDecodeFilter::processPacket(int /*streamId*/, std::shared_ptr<FFmpeg::Packet> packet)
 {
-    // Each call drains the decoder, so a refused packet is bad data, not back-pressure: drop it.
-    if (!packet || codecContext_.sendPacket(*packet) != 0)
+    if (packet)
+        decode_(*packet);
+}
+
+void VideoDecodeFilter::drain()
+{
+    // A packet without data tells the decoder that no more input follows.
+    decode_(Packet());
+}
+
+void VideoDecodeFilter::decode_(const Packet& packet)
+{
+    // Each call takes every frame out of the decoder, so a refused packet is bad data, not
+    // back-pressure: drop it.
+    if (codecContext_.sendPacket(packet) != 0)
         return;
     while (codecContext_.receiveFrame(*workFrame_) == 0) {
         pendingFrame_ = workFrame_; // while seeking, overtakes the frame held before

@@ -29,8 +29,12 @@ public slots:
     void processPacket(int streamId, std::shared_ptr<FFmpeg::Packet> packet);
     void prepareForSeek();
     void completeSeek();
+    // Takes the pictures the decoder still holds for reordering out at end of file; without it the
+    // last pictures of a clip with B-frames would never be shown. A later seek resets the decoder.
+    void drain();
 
 private:
+    void decode_(const Packet& packet);
     void emitPendingFrame_();
 
     CodecContext& codecContext_;

@@ -156,6 +156,18 @@ TEST_P(PlaybackPipelineTest, EndOfMediaIsReportedOnceAndASeekBackPlaysAgain)
     expectInStepWithClock(probe.shown, firstPlayed);
 }
 
+TEST_P(PlaybackPipelineTest, TheLastPicturesOfAClipWithReorderedFramesAreShownAtTheEnd)
+{
+    // The decoder holds the last pictures back for reordering until it is told the file has ended.
+    PipelineProbe probe(GetParam());
+    PlaybackPipeline& pipeline = probe.pipeline();
+    ASSERT_EQ(probe.load(kClip), PlaybackPipeline::LoadSucceeded);
+    ASSERT_EQ(pipeline.seek(kClipSeconds - 0.5), 0);
+    ASSERT_EQ(pipeline.play(), 0);
+    ASSERT_TRUE(probe.waitUntil([&] { return pipeline.mediaStatus() == PlaybackPipeline::EndOfMedia; }));
+    EXPECT_TRUE(probe.waitForShown(kClipLastFrame));
+}
+
 TEST_P(PlaybackPipelineTest, PicturesFollowTheClockThroughPauseAndRateChanges)
 {
     PipelineProbe probe(GetParam());
