@@ -11,12 +11,18 @@
 #include "orvCore/SimulationClock.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 // An offscreen run with nothing to wait for (no screenshots, no --run-for) plays this long.
 constexpr double kDefaultOffscreenSeconds = 10.0;
+// Frames are drawn at most this often; Qt runs its event loop for the rest of each period, so that
+// the pipelines' read and frame timers fire on time and not just once per frame.
+constexpr double kFramePeriodSeconds = 1.0 / 60.0;
 
 const char* stateOf(const orvCore::SimulationClock& clock)
 {
@@ -39,12 +45,13 @@ void PlayerLoop::run(const PlayerOptions& options)
     std::stable_sort(keys.begin(), keys.end(),
                      [](const ScriptedKey& a, const ScriptedKey& b) { return a.afterSeconds < b.afterSeconds; });
     int nextKey = 0;
-    const double startedAt = orvCore::getSystemTime();
+    // Run time and scripted keys count from the first frame on screen, not from the set-up.
+    std::optional<double> startedAt;
     while (!parts_.viewer.done()) {
         const double now = orvCore::getSystemTime();
-        if (finished_(options, now - startedAt))
+        if (startedAt && finished_(options, now - *startedAt))
             break;
-        for (; nextKey < keys.size() && keys[nextKey].afterSeconds <= now - startedAt; ++nextKey)
+        for (; startedAt && nextKey < keys.size() && keys[nextKey].afterSeconds <= now - *startedAt; ++nextKey)
             if (!parts_.control.press(keys[nextKey].key))
                 std::fprintf(stderr, "tmdplay: unknown key %s\n", qPrintable(keys[nextKey].key));
         parts_.clock.update(now);
@@ -53,9 +60,12 @@ void PlayerLoop::run(const PlayerOptions& options)
         recordSync_();
         parts_.hud.show(parts_.clock, std::string());
         parts_.viewer.frame();
+        if (!startedAt)
+            startedAt = orvCore::getSystemTime();
         const QString shot = parts_.screenshots.afterFrame(parts_.clock);
         if (!shot.isEmpty())
             printScreenshot_(shot);
+        serveQtUntil_(now + kFramePeriodSeconds);
     }
 }
 
@@ -68,6 +78,16 @@ bool PlayerLoop::finished_(const PlayerOptions& options, double elapsed) const
     if (parts_.screenshots.wasRequested())
         return parts_.screenshots.isEmpty();
     return elapsed >= kDefaultOffscreenSeconds;
+}
+
+void PlayerLoop::serveQtUntil_(double wallTime)
+{
+    const int restMs = static_cast<int>((wallTime - orvCore::getSystemTime()) * 1000.0);
+    if (restMs <= 0)
+        return;
+    QEventLoop rest;
+    QTimer::singleShot(restMs, &rest, &QEventLoop::quit);
+    rest.exec();
 }
 
 void PlayerLoop::recordSync_()

@@ -41,6 +41,8 @@ public:
 
 private:
     bool finished_(const PlayerOptions& options, double elapsed) const;
+    /// Runs Qt's event loop until the wall time, when there is time left before it.
+    void serveQtUntil_(double wallTime);
     void recordSync_();
     void printScreenshot_(const QString& fileName);
 

@@ -84,7 +84,8 @@ std::optional<PlayerOptions> parsePlayerOptions(const QStringList& arguments, QS
         {QStringLiteral("start"), QStringLiteral("Clock start time (default: the first item's start)."), QStringLiteral("time")},
         {QStringLiteral("scale"), QStringLiteral("Clock scale of real time (default 1)."), QStringLiteral("factor")},
         {QStringLiteral("stopped"), QStringLiteral("Start with the clock stopped.")},
-        {QStringLiteral("reverse"), QStringLiteral("Start with the clock running backwards.")},
+        // Not "reverse": QApplication takes that one for right-to-left layouts before we see it.
+        {QStringLiteral("backwards"), QStringLiteral("Start with the clock running in reverse.")},
         {QStringLiteral("step"), QStringLiteral("Run in non-real-time, advancing this much per frame."), QStringLiteral("seconds")},
         {QStringLiteral("run-for"), QStringLiteral("Quit after this many wall-clock seconds."), QStringLiteral("seconds")},
         {QStringLiteral("offscreen"), QStringLiteral("Render into a pbuffer, no window (default without DISPLAY).")},
@@ -113,7 +114,7 @@ std::optional<PlayerOptions> parsePlayerOptions(const QStringList& arguments, QS
     options.input = parser.positionalArguments().first();
     options.startTime = parser.value(QStringLiteral("start"));
     options.startStopped = parser.isSet(QStringLiteral("stopped"));
-    options.startReverse = parser.isSet(QStringLiteral("reverse"));
+    options.startReverse = parser.isSet(QStringLiteral("backwards"));
     options.offscreen = parser.isSet(QStringLiteral("offscreen")) || qEnvironmentVariableIsEmpty("DISPLAY");
     options.windows = parser.isSet(QStringLiteral("windows"));
     for (const QString& value : parser.values(QStringLiteral("screenshot")))
@@ -135,7 +136,7 @@ std::optional<PlayerOptions> parsePlayerOptions(const QStringList& arguments, QS
     else if (!parseScriptedKeys(parser.values(QStringLiteral("keys")), options.scriptedKeys))
         error = QStringLiteral("--keys needs SECONDS:KEY items");
     else if (options.startStopped && options.startReverse)
-        error = QStringLiteral("--stopped and --reverse exclude each other");
+        error = QStringLiteral("--stopped and --backwards exclude each other");
     if (!error.isEmpty())
         return std::nullopt;
     return options;
