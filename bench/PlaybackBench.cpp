@@ -3,6 +3,11 @@
 // same run by the ffmpeg command (decoding and BGRA conversion flat out: the limit) and by the
 // players a user would pick instead (GStreamer and mpv, each single-threaded, where installed).
 //
+// With --path scene-graph the clip plays through the scene-graph video media file instead, driven
+// as a playlist entry drives it, so that the cost includes the copy of each picture into the
+// quad's image; an update traversal of the quad per frame tick lets it follow the image, as a
+// host's would.
+//
 // Writes PREFIX.csv (one row per frame tick) and PREFIX.png (the clock-to-frame gap over time).
 
 #include "ffmpeg/CodecContext.h"
@@ -10,6 +15,9 @@
 #include "ffmpeg/Frame.h"
 #include "ffmpeg/Packet.h"
 #include "ffmpeg/PlaybackPipeline.h"
+#include "media/FFmpegOsgMultimediaFile.h"
+
+#include <osgUtil/UpdateVisitor>
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -23,6 +31,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
+#include <QUrl>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -32,6 +41,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -62,6 +72,7 @@ struct Options
     double bufferSeconds = 3.0;  // the pipeline's default read-ahead
     QString outputPrefix = "playback";
     bool peers = true;
+    bool sceneGraph = false;  // through the scene-graph media file rather than the bare pipeline
 };
 
 double processCpuSeconds()
@@ -177,8 +188,17 @@ bool runUntil(const std::function<bool()>& condition, int guardMs)
     return true;
 }
 
+// What starts the measured playing, and what a host does on each frame tick besides.
+struct Controls
+{
+    std::function<void(double)> setPlaybackRate;
+    std::function<bool()> play;  // false when playing was refused
+    std::function<void()> everyTick = [] {};
+};
+
 // Plays for the measured time, then on (looping by seeking to 0 at the end) until the soak ends.
-std::optional<PlaybackRun> runPlayback(PlaybackPipeline& pipeline, const VideoStream& video, const Options& options)
+std::optional<PlaybackRun> runPlayback(PlaybackPipeline& pipeline, const Controls& controls, const VideoStream& video,
+                                       const Options& options)
 {
     PlaybackRun run;
     double newestFrameTime = -1.0;
@@ -207,16 +227,18 @@ std::optional<PlaybackRun> runPlayback(PlaybackPipeline& pipeline, const VideoSt
     sampler.setTimerType(Qt::PreciseTimer);
     sampler.setInterval(FRAME_TICK_MS);
     QObject::connect(&sampler, &QTimer::timeout, &receiver, [&] {
-        if (measuring)
-            run.ticks.push_back({static_cast<double>(wall.nsecsElapsed()) * 1e-9, pipeline.mediaTime(), newestFrameTime});
+        if (!measuring)
+            return;
+        controls.everyTick();
+        run.ticks.push_back({static_cast<double>(wall.nsecsElapsed()) * 1e-9, pipeline.mediaTime(), newestFrameTime});
     });
 
-    pipeline.setPlaybackRate(options.rate);
+    controls.setPlaybackRate(options.rate);
     run.startMediaTime = pipeline.mediaTime();
     const double cpuStart = processCpuSeconds();
     wall.start();
     sampler.start();
-    if (pipeline.play() != 0)
+    if (!controls.play())
         return std::nullopt;
     const auto wallSeconds = [&] { return static_cast<double>(wall.nsecsElapsed()) * 1e-9; };
     runUntil([&] { return wallSeconds() >= options.seconds || pipeline.mediaStatus() == PlaybackPipeline::EndOfMedia; },
@@ -428,7 +450,8 @@ void printStat(const char* label, const std::vector<double>& seconds)
 int usage()
 {
     std::fprintf(stderr, "usage: playback FILE [--rate R] [--seconds S] [--soak-seconds S (0: none)] [--seeks N]\n"
-                         "                [--buffer READ_AHEAD_SECONDS] [--output PREFIX] [--no-peers]\n");
+                         "                [--buffer READ_AHEAD_SECONDS] [--output PREFIX] [--no-peers]\n"
+                         "                [--path pipeline|scene-graph (--buffer: pipeline only)]\n");
     return 2;
 }
 
@@ -450,7 +473,12 @@ std::optional<Options> parse(QStringList arguments)
             options.seeks = arguments.takeFirst().toInt();
         else if (argument == "--output" && hasValue)
             options.outputPrefix = arguments.takeFirst();
-        else if (argument == "--no-peers")
+        else if (argument == "--path" && hasValue) {
+            const QString path = arguments.takeFirst();
+            if (path != "pipeline" && path != "scene-graph")
+                return std::nullopt;
+            options.sceneGraph = path == "scene-graph";
+        } else if (argument == "--no-peers")
             options.peers = false;
         else if (options.file.isEmpty() && !argument.startsWith("--"))
             options.file = argument;
@@ -460,6 +488,69 @@ std::optional<Options> parse(QStringList arguments)
     if (options.file.isEmpty() || options.rate == 0.0 || options.seconds <= 0.0 || options.seeks < 0)
         return std::nullopt;
     return options;
+}
+
+// The pipeline a run observes, either driven bare or by the scene-graph media file that owns it.
+struct Player
+{
+    std::unique_ptr<PlaybackPipeline> bare;
+    std::unique_ptr<MediaPlayer2::FFmpegOsgMultimediaFile> mediaFile;
+    PlaybackPipeline* pipeline = nullptr;
+    Controls controls;
+    osgUtil::UpdateVisitor update;
+    int imageCopiesBefore = 0;
+
+    // The pictures the media file has copied into its quad's image since loading.
+    int imageCopies() const
+    {
+        const auto* quad = mediaFile ? static_cast<const MediaPlayer2::VideoQuad*>(mediaFile->outputNode()) : nullptr;
+        return quad ? static_cast<int>(quad->image()->getModifiedCount()) - imageCopiesBefore : 0;
+    }
+};
+
+bool loadBare(Player& player, const Options& options)
+{
+    player.bare = std::make_unique<PlaybackPipeline>();
+    PlaybackPipeline& pipeline = *player.bare;
+    pipeline.setBufferDuration(options.bufferSeconds);
+    const PlaybackPipeline::LoadError loaded = pipeline.loadFile(options.file);
+    if (loaded != PlaybackPipeline::LoadSucceeded && loaded != PlaybackPipeline::UnsupportedAudioCodec) {
+        std::fprintf(stderr, "playback: cannot load %s (error %d)\n", qPrintable(options.file), loaded);
+        return false;
+    }
+    if (options.rate < 0.0)
+        pipeline.seek(pipeline.duration());
+    player.pipeline = &pipeline;
+    player.controls.setPlaybackRate = [&pipeline](double rate) { pipeline.setPlaybackRate(rate); };
+    player.controls.play = [&pipeline] { return pipeline.play() == 0; };
+    return true;
+}
+
+// Loads and positions the file as a playlist entry does. The media file keeps its pipeline to
+// itself; the run finds it among the file's children only to watch it, with the file's read-ahead.
+bool loadSceneGraph(Player& player, const Options& options)
+{
+    player.mediaFile = std::make_unique<MediaPlayer2::FFmpegOsgMultimediaFile>();
+    MediaPlayer2::FFmpegOsgMultimediaFile& file = *player.mediaFile;
+    file.setMedia(QUrl::fromLocalFile(QFileInfo(options.file).absoluteFilePath()));
+    player.pipeline = file.findChild<PlaybackPipeline*>();
+    auto* quad = static_cast<MediaPlayer2::VideoQuad*>(file.outputNode());
+    if (file.mediaStatus() != QMediaPlayer::LoadedMedia || !player.pipeline || !quad) {
+        std::fprintf(stderr, "playback: the scene-graph media file cannot load %s\n", qPrintable(options.file));
+        return false;
+    }
+    file.seekTo(options.rate < 0.0 ? file.duration() : 0.0, 0.0);
+    player.imageCopiesBefore = static_cast<int>(quad->image()->getModifiedCount());
+    player.controls.setPlaybackRate = [&file](double rate) { file.setPlaybackRate(rate); };
+    player.controls.play = [&file] {
+        file.play();
+        return true;
+    };
+    player.controls.everyTick = [&player, quad] {
+        player.update.setTraversalNumber(player.update.getTraversalNumber() + 1);
+        quad->accept(player.update);
+    };
+    return true;
 }
 
 } // namespace
@@ -479,18 +570,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "playback: no video in %s\n", qPrintable(options->file));
         return 1;
     }
-    PlaybackPipeline pipeline;
-    pipeline.setBufferDuration(options->bufferSeconds);
-    const PlaybackPipeline::LoadError loaded = pipeline.loadFile(options->file);
-    if (loaded != PlaybackPipeline::LoadSucceeded && loaded != PlaybackPipeline::UnsupportedAudioCodec) {
-        std::fprintf(stderr, "playback: cannot load %s (error %d)\n", qPrintable(options->file), loaded);
+    Player player;
+    if (!(options->sceneGraph ? loadSceneGraph(player, *options) : loadBare(player, *options)))
         return 1;
-    }
-    if (options->rate < 0.0)
-        pipeline.seek(pipeline.duration());
+    PlaybackPipeline& pipeline = *player.pipeline;
 
     const std::optional<double> limitBefore = options->peers ? limitCpuSeconds(options->file) : std::nullopt;
-    const std::optional<PlaybackRun> run = runPlayback(pipeline, video, *options);
+    const std::optional<PlaybackRun> run = runPlayback(pipeline, player.controls, video, *options);
+    const int imageCopies = player.imageCopies();
     if (!run) {
         std::fprintf(stderr, "playback: the pipeline refused to play\n");
         return 1;
@@ -510,11 +597,12 @@ int main(int argc, char** argv)
     const double ourCpu = run->mediaSeconds != 0.0 ? run->cpuSeconds / std::abs(run->mediaSeconds) : 0.0;
 
     const QSize size = pipeline.size();
-    std::printf("playback of %s (%dx%d, %s / %s, %.2f s) at rate %.2f for %.1f s\n", qPrintable(options->file),
+    std::printf("playback of %s (%dx%d, %s / %s, %.2f s) at rate %.2f for %.1f s through %s\n", qPrintable(options->file),
                 size.width(), size.height(), qPrintable(pipeline.videoCodecName()), qPrintable(pipeline.audioCodecName()),
-                pipeline.duration(), options->rate, options->seconds);
+                pipeline.duration(), options->rate, options->seconds,
+                options->sceneGraph ? "the scene-graph media file" : "the pipeline");
     std::printf("\nCPU seconds per second of media\n");
-    std::printf("  %-34s %7.3f\n", "our pipeline (whole process)", ourCpu);
+    std::printf("  %-34s %7.3f\n", options->sceneGraph ? "our scene-graph path (process)" : "our pipeline (whole process)", ourCpu);
     for (const Peer& peer : peers) {
         if (peer.cpuPerMediaSecond)
             std::printf("  %-34s %7.3f   ours / this = %.2f\n", peer.name, *peer.cpuPerMediaSecond,
@@ -528,6 +616,8 @@ int main(int argc, char** argv)
                 (video.frameInterval + FRAME_TICK_MS / 1000.0) * 1000.0);
     std::printf("\nframes: due (decoded) %d, released %d, dropped %d, released out of order %d\n", run->due,
                 run->released, std::max(0, run->due - run->released), run->outOfOrder);
+    if (options->sceneGraph)
+        std::printf("pictures copied into the quad's image while playing (soak included): %d\n", imageCopies);
     std::printf("\nseek latency, %d seeded random targets\n", options->seeks);
     printStat("our pipeline (seek to picture)", seeks.ours);
     printStat("ffmpeg -ss T -frames:v 1 (process)", seeks.ffmpeg);

@@ -3,7 +3,8 @@
 # AAC sound once, installs the peer players when they are missing (GStreamer and mpv, optional
 # Debian packages needed only here), and plays the clip through the pipeline against them, with
 # sound going to a null sink of a private sound server.
-# Usage: bench/run-playback-bench.sh [BUILD_DIR] [benchmark options, e.g. --rate 2 --seconds 5]
+# Usage: bench/run-playback-bench.sh [BUILD_DIR] [benchmark options, e.g. --rate 2 --seconds 5, or
+#        --path scene-graph to play through the scene-graph media file]
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
