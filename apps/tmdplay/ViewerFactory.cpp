@@ -1,15 +1,13 @@
 #include "ViewerFactory.h"
 
+#include "common/GlDriverPin.h"
+
 #include <osg/ComputeBoundsVisitor>
 #include <osg/GraphicsContext>
 #include <osgGA/TrackballManipulator>
 
-#include <dlfcn.h>
-#include <link.h>
-
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 
 namespace {
 // Vertical field of view, and the room left around the pictures when they are framed.
@@ -19,14 +17,6 @@ constexpr double kFramingMargin = 1.05;
 constexpr int kWindowX = 40;
 constexpr int kWindowY = 40;
 
-int pinIfGlDriver(dl_phdr_info* module, std::size_t, void*)
-{
-    constexpr std::string_view kDriverSuffix = "_dri.so";
-    const std::string_view name = module->dlpi_name ? module->dlpi_name : "";
-    if (name.size() >= kDriverSuffix.size() && name.substr(name.size() - kDriverSuffix.size()) == kDriverSuffix)
-        dlopen(module->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-    return 0;
-}
 }  // namespace
 
 const osg::Vec4 ViewerFactory::kBackground(0.12f, 0.14f, 0.18f, 1.0f);
@@ -57,9 +47,7 @@ osg::ref_ptr<osgViewer::Viewer> ViewerFactory::create(bool offscreen, const QSiz
         error = QStringLiteral("no OpenGL window could be opened");
         return nullptr;
     }
-    // Mesa's DRI driver keeps an allocation until the process ends but is unloaded when the display
-    // closes; kept mapped, its frames stay named and a leak checker's driver suppressions match.
-    dl_iterate_phdr(pinIfGlDriver, nullptr);
+    glsupport::pinGlDrivers();
     return viewer;
 }
 

@@ -1,4 +1,4 @@
-#include "support/GlDriverPin.h"
+#include "common/GlDriverPin.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -14,6 +14,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
-    testsupport::pinGlDrivers();
+    glsupport::pinGlDrivers();
     return result;
 }

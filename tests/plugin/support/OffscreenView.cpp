@@ -1,6 +1,6 @@
 #include "support/OffscreenView.h"
 
-#include "support/GlDriverPin.h"
+#include "common/GlDriverPin.h"
 
 #include <osg/Camera>
 #include <osg/GraphicsContext>
@@ -47,7 +47,7 @@ OffscreenView::OffscreenView(int width, int height, osg::Node* scene)
     viewer_->setSceneData(scene);
     viewer_->realize();
     // OSG closes its display when the view goes, long before the process ends.
-    pinGlDrivers();
+    glsupport::pinGlDrivers();
 }
 
 OffscreenView::~OffscreenView() = default;

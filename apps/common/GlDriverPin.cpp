@@ -1,11 +1,11 @@
-#include "support/GlDriverPin.h"
+#include "common/GlDriverPin.h"
 
 #include <dlfcn.h>
 #include <link.h>
 
 #include <string_view>
 
-namespace testsupport {
+namespace glsupport {
 
 namespace {
 
@@ -26,4 +26,4 @@ void pinGlDrivers()
     dl_iterate_phdr(pinIfGlDriver, nullptr);
 }
 
-}  // namespace testsupport
+}  // namespace glsupport
