@@ -25,24 +25,8 @@ constexpr double STEADY_SECONDS = 0.3;
 // sink would add or remove tenths.
 constexpr double SEGMENT_LENGTH_SHARE = 0.2;
 
-// One recorder for the whole run: a fresh one needs the sound server to settle first.
-std::unique_ptr<SinkRecorder> recorder;
-
-class RecorderEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        if (!SinkRecorder::serverAvailable())
-            return;
-        recorder = std::make_unique<SinkRecorder>();
-        if (!recorder->start())
-            recorder.reset();
-    }
-    void TearDown() override { recorder.reset(); }
-};
-
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new RecorderEnvironment);
+std::unique_ptr<SinkRecorder>& recorder = AudioTest::sharedRecorder();
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new AudioTest::SharedRecorderEnvironment);
 
 std::vector<AudioBlock> blocksFrom(const std::vector<AudioBlock>& blocks, double time)
 {

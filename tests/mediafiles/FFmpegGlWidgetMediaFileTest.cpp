@@ -41,23 +41,8 @@ constexpr double kSteadySeconds = 0.2;
 // Far longer than the clip takes to reach any of its times; reached only when something hangs.
 constexpr int kHangGuardMs = 20000;
 
-std::unique_ptr<SinkRecorder> recorder;
-
-class RecorderEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        if (!SinkRecorder::serverAvailable())
-            return;
-        recorder = std::make_unique<SinkRecorder>();
-        if (!recorder->start())
-            recorder.reset();
-    }
-    void TearDown() override { recorder.reset(); }
-};
-
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new RecorderEnvironment);
+std::unique_ptr<SinkRecorder>& recorder = AudioTest::sharedRecorder();
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new AudioTest::SharedRecorderEnvironment);
 
 QUrl urlOf(const std::string& mediaName)
 {

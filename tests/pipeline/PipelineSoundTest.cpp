@@ -35,23 +35,8 @@ constexpr int kSilencePeak = 100;
 // (around 1 s) less than one and a half times.
 constexpr double kLouderAfterSeek = 1.8;
 
-std::unique_ptr<SinkRecorder> recorder;
-
-class RecorderEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        if (!SinkRecorder::serverAvailable())
-            return;
-        recorder = std::make_unique<SinkRecorder>();
-        if (!recorder->start())
-            recorder.reset();
-    }
-    void TearDown() override { recorder.reset(); }
-};
-
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new RecorderEnvironment);
+std::unique_ptr<SinkRecorder>& recorder = AudioTest::sharedRecorder();
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new AudioTest::SharedRecorderEnvironment);
 
 // Every wait for sound after play starts once the clock has moved on, so that it judges sound the
 // pipeline had time to buffer rather than the output's start-up.

@@ -155,4 +155,24 @@ void SinkRecorder::readAvailable_()
     partialFrame_ = bytes.mid(whole);
 }
 
+std::unique_ptr<SinkRecorder>& sharedRecorder()
+{
+    static std::unique_ptr<SinkRecorder> recorder;
+    return recorder;
+}
+
+void SharedRecorderEnvironment::SetUp()
+{
+    if (!SinkRecorder::serverAvailable())
+        return;
+    sharedRecorder() = std::make_unique<SinkRecorder>();
+    if (!sharedRecorder()->start())
+        sharedRecorder().reset();
+}
+
+void SharedRecorderEnvironment::TearDown()
+{
+    sharedRecorder().reset();
+}
+
 } // namespace AudioTest

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QProcess>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace AudioTest {
@@ -50,6 +52,20 @@ private:
     QProcess recorder_;
     std::vector<int16_t> leftChannel_;  // every frame recorded since start
     QByteArray partialFrame_;           // bytes of a frame not yet complete
+};
+
+// One recorder for a whole test binary, shared by its tests: a fresh one needs the sound server to
+// settle first. Null until the environment below has started it, and when no sound server is
+// configured or recording cannot start.
+std::unique_ptr<SinkRecorder>& sharedRecorder();
+
+// Starts the shared recorder before the first test and stops it after the last; a test binary that
+// records registers it once with ::testing::AddGlobalTestEnvironment.
+class SharedRecorderEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override;
+    void TearDown() override;
 };
 
 } // namespace AudioTest
