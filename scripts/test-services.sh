@@ -9,7 +9,9 @@ start_test_services() {
   while [[ -e /tmp/.X11-unix/X$display_number || -e /tmp/.X$display_number-lock ]]; do
     display_number=$((display_number + 1))
   done
-  Xvfb ":$display_number" -screen 0 1920x1080x24 -nolisten tcp >"$services_dir/xvfb.log" 2>&1 &
+  # -noreset: by default Xvfb resets when its last client leaves, and a test binary connecting
+  # during that reset is refused.
+  Xvfb ":$display_number" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$services_dir/xvfb.log" 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$display_number"
   export LIBGL_ALWAYS_SOFTWARE=1
