@@ -1,6 +1,18 @@
 if(MP2_SANITIZE AND MP2_TSAN)
   message(FATAL_ERROR "MP2_SANITIZE and MP2_TSAN cannot be combined")
 endif()
+if(MP2_FUZZ AND (MP2_SANITIZE OR MP2_TSAN))
+  message(FATAL_ERROR "MP2_FUZZ brings its own sanitizers; leave MP2_SANITIZE and MP2_TSAN off")
+endif()
+if(MP2_FUZZ AND NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  message(FATAL_ERROR "MP2_FUZZ needs clang (CC=clang CXX=clang++) for libFuzzer")
+endif()
+# Coverage for libFuzzer in all our code; only the fuzz targets link the fuzzer itself.
+if(MP2_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 if(MP2_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
