@@ -17,6 +17,10 @@ namespace {
 // What the audio output plays: 16-bit signed stereo at the CD rate.
 constexpr AVSampleFormat DEFAULT_SAMPLE_FORMAT = AV_SAMPLE_FMT_S16;
 constexpr int DEFAULT_SAMPLE_RATE = 44100;
+// libswresample's filter grows with the downsampling ratio: an input rate hundreds of thousands of
+// times the output (a damaged header) takes seconds and gigabytes to set up. Real audio reaches
+// 768 kHz, about 70 times the lowest output rate the pipeline asks for (11025 Hz at rate 4).
+constexpr int64_t MAX_DOWNSAMPLING_RATIO = 128;
 
 // The decoder's layout mask; a mask that names no layout (many channels, none assigned) gets the
 // usual layout for the channel count, so that such streams still play.
@@ -57,7 +61,8 @@ int AudioResampleFilter::setOutputFormat(bool stereo, AVSampleFormat sampleForma
 bool AudioResampleFilter::configure_()
 {
     // Blocks are one array of interleaved samples: planar output has nowhere to go.
-    if (outputBytesPerFrame_ <= 0 || av_sample_fmt_is_planar(outputSampleFormat_)) {
+    if (outputBytesPerFrame_ <= 0 || av_sample_fmt_is_planar(outputSampleFormat_)
+        || codecContext_.sampleRate() > MAX_DOWNSAMPLING_RATIO * outputSampleRate_) {
         swr_free(&swrContext_);
         return false;
     }
@@ -69,8 +74,12 @@ bool AudioResampleFilter::configure_()
                                            &inputLayout, codecContext_.sampleFormat(), codecContext_.sampleRate(),
                                            0, nullptr);
     av_channel_layout_uninit(&inputLayout);
-    if (result >= 0 && swr_init(swrContext_) >= 0)
+    if (result >= 0 && swr_init(swrContext_) >= 0) {
+        inputSampleFormat_ = codecContext_.sampleFormat();
+        inputChannels_ = codecContext_.numChannels();
+        inputSampleRate_ = codecContext_.sampleRate();
         return true;
+    }
     swr_free(&swrContext_);
     return false;
 }
@@ -81,7 +90,7 @@ void AudioResampleFilter::resampleFrame(std::shared_ptr<FFmpeg::Frame> frame)
         return;
 
     // Room for this frame's samples and those the resampler still holds, at the output rate.
-    const int64_t heldSamples = swr_get_delay(swrContext_, codecContext_.sampleRate());
+    const int64_t heldSamples = swr_get_delay(swrContext_, inputSampleRate_);
     const int64_t capacity =
         av_rescale_rnd(frame->numSamples() + heldSamples, outputSampleRate_, frame->sampleRate(), AV_ROUND_UP);
     if (capacity <= 0 || capacity > std::numeric_limits<int>::max() / outputBytesPerFrame_)
@@ -101,11 +110,11 @@ void AudioResampleFilter::resampleFrame(std::shared_ptr<FFmpeg::Frame> frame)
 
 bool AudioResampleFilter::matchesInput_(const Frame& frame) const
 {
-    // The resampler reads as many planes, in the format, as the decoder announced; a frame of
-    // another shape would be read out of bounds.
+    // The resampler reads as many planes, in the format, as it was set up for; a frame of another
+    // shape would be read out of bounds, one of another rate played at the wrong speed.
     const AVFrame* samples = frame.avFrame();
-    return samples->nb_samples > 0 && samples->sample_rate > 0 && samples->format == codecContext_.sampleFormat()
-           && samples->ch_layout.nb_channels == codecContext_.numChannels();
+    return samples->nb_samples > 0 && samples->sample_rate == inputSampleRate_
+           && samples->format == inputSampleFormat_ && samples->ch_layout.nb_channels == inputChannels_;
 }
 
 void AudioResampleFilter::flush()

@@ -52,6 +52,11 @@ private:
     AVSampleFormat outputSampleFormat_ = AV_SAMPLE_FMT_NONE;
     int outputSampleRate_ = 0;
     int outputBytesPerFrame_ = 0;  // bytes of one sample of all channels
+    // What the decoder delivered when the resampler was set up, which is what it reads: a damaged
+    // stream may change the decoder's format mid-way.
+    AVSampleFormat inputSampleFormat_ = AV_SAMPLE_FMT_NONE;
+    int inputChannels_ = 0;
+    int inputSampleRate_ = 0;
 };
 
 } // namespace FFmpeg

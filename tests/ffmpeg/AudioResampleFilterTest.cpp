@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -149,6 +150,27 @@ TEST(AudioResampleFilter, AFailedSetUpLeavesItSilentUntilOtherValuesWork)
     EXPECT_EQ(resampler.setOutputFormat(false, AV_SAMPLE_FMT_FLT, 48000), 0);
     resampleAll(resampler, frames);
     EXPECT_EQ(blocks.all().size(), frames.size());
+}
+
+TEST(AudioResampleFilter, DropsFramesOfAnotherChannelCountThanItWasSetUpForEvenWhenTheDecoderNowAnnouncesIt)
+{
+    // Set up while the decoder announces the stream's two channels; the mono frames of its second
+    // half would have their missing second plane read.
+    DecodedStream audio("stereo_then_mono.mp3", AVMEDIA_TYPE_AUDIO);
+    ASSERT_TRUE(audio.isOpen());
+    ASSERT_EQ(audio.codec().numChannels(), 2);
+    FFmpeg::AudioResampleFilter resampler(audio.codec());
+    Blocks blocks(resampler);
+    const auto frames = audio.decode();
+    ASSERT_EQ(audio.codec().numChannels(), 1);
+    const auto stereoFrames = std::count_if(frames.begin(), frames.end(), [](const FramePtr& frame) {
+        return frame->avFrame()->ch_layout.nb_channels == 2;
+    });
+    ASSERT_GT(stereoFrames, 0);
+    ASSERT_LT(stereoFrames, static_cast<long>(frames.size()));
+
+    resampleAll(resampler, frames);
+    EXPECT_EQ(static_cast<long>(blocks.all().size()), stereoFrames);
 }
 
 TEST(AudioResampleFilter, FlushingDiscardsTheHeldSamplesAndResamplingGoesOnAfterIt)
