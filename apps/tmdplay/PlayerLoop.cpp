@@ -1,12 +1,13 @@
 #include "PlayerLoop.h"
 
 #include "ClockControl.h"
-#include "FrameStamp.h"
 #include "Hud.h"
 #include "MediaItems.h"
 #include "ScenePictures.h"
 #include "ScreenshotPlan.h"
 #include "SyncReport.h"
+
+#include "common/FrameStamp.h"
 
 #include "orvCore/SimulationClock.h"
 

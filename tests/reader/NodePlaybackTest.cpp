@@ -2,6 +2,7 @@
 // when the clock stands still and when it runs, and nothing left behind when the node goes.
 #include "support/ReaderRig.h"
 
+#include "common/FrameStamp.h"
 #include "orvVis/ClockOptions.h"
 #include "plugin/VideoQuad.h"
 
@@ -45,7 +46,7 @@ protected:
         ASSERT_NE(quad_, nullptr);
     }
 
-    int shownFrame() const { return frameNumberIn(quad_->image()); }
+    int shownFrame() const { return FrameStamp::read(*quad_->image()); }
     double mediaPosition() const { return (clock_.currentTime() - at(kStart)).toDouble(); }
 
     static int threadCount()

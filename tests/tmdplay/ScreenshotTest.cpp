@@ -1,8 +1,9 @@
 // tmdplay shows, for a stopped clock set to chosen times, the frame that the seek rules give for
 // each time: its screenshots are compared with the rules worked out by FFmpeg alone, on a clip of
 // key frames only, where the rules name exactly one frame.
-#include "FrameStamp.h"
 #include "TestMedia.h"
+
+#include "common/FrameStamp.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,11 @@
 #include "ffmpeg/Packet.h"
 #include "ffmpeg/ScaleAndReformat.h"
 
+#include "common/FrameStamp.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QImage>
 
 #include <cmath>
 #include <cstdlib>
@@ -16,31 +19,11 @@ namespace TestMedia {
 
 namespace {
 
-// The pattern: ten cells side by side; cell 0 white, cell 9 black, cells 1..8 bits 0..7.
-constexpr int kNumCells = 10;
-constexpr int kNumBits = 8;
-// Grey levels beyond these are clearly white or black; anything between means no pattern.
-constexpr int kWhiteAbove = 170;
-constexpr int kBlackBelow = 85;
 // Seconds that a frame time may lie before a frame's nominal time and still count as that frame,
 // for containers that round time stamps to milliseconds.
 constexpr double kTimeRounding = 0.002;
 // Far longer than any generated clip takes to read or decode; reached only when something hangs.
 constexpr int kHangGuardMs = 20000;
-
-// 1 for white, 0 for black, -1 for neither.
-int cellValue(const FFmpeg::Frame& grey, int cell)
-{
-    const AVFrame* frame = grey.avFrame();
-    const int x = (2 * cell + 1) * frame->width / (2 * kNumCells);
-    const int y = frame->height / 2;
-    const int level = frame->data[0][y * frame->linesize[0] + x];
-    if (level > kWhiteAbove)
-        return 1;
-    if (level < kBlackBelow)
-        return 0;
-    return -1;
-}
 
 } // namespace
 
@@ -52,8 +35,10 @@ std::string path(const std::string& name)
 
 int frameNumberOf(const FFmpeg::Frame& frame)
 {
-    if (frame.width() < kNumCells || frame.height() < 1)
+    if (frame.width() < 1 || frame.height() < 1)
         return -1;
+    // Grey pixels read the same whatever the frame's pixel format; the stamp reader takes them as
+    // a QImage over the converted plane, without a copy.
     FFmpeg::Frame grey;
     UTILS::ScaleAndReformat scaler;
     if (grey.allocateBuffer(AV_PIX_FMT_GRAY8, frame.width(), frame.height()) != 0
@@ -61,19 +46,13 @@ int frameNumberOf(const FFmpeg::Frame& frame)
                              AV_PIX_FMT_GRAY8) != 0)
         return -1;
     const AVFrame* source = frame.avFrame();
-    if (scaler.scale(source->data, source->linesize, 0, frame.height(), grey.avFrame()->data,
-                     grey.avFrame()->linesize) != frame.height())
+    AVFrame* target = grey.avFrame();
+    if (scaler.scale(source->data, source->linesize, 0, frame.height(), target->data, target->linesize)
+        != frame.height())
         return -1;
-    if (cellValue(grey, 0) != 1 || cellValue(grey, kNumCells - 1) != 0)
-        return -1;
-    int number = 0;
-    for (int bit = 0; bit < kNumBits; ++bit) {
-        const int value = cellValue(grey, bit + 1);
-        if (value < 0)
-            return -1;
-        number |= value << bit;
-    }
-    return number;
+    const QImage picture(target->data[0], frame.width(), frame.height(), target->linesize[0],
+                         QImage::Format_Grayscale8);
+    return FrameStamp::read(picture, picture.rect());
 }
 
 PacketInfo infoOf(const FFmpeg::Packet& packet)

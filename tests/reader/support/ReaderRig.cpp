@@ -10,12 +10,6 @@ namespace readerrig {
 
 namespace {
 
-// The generated pictures carry their number in ten cells across: white, bits 0 to 7, black.
-constexpr int kCells = 10;
-constexpr int kBits = 8;
-constexpr int kBytesPerPixel = 4;  // BGRA
-constexpr int kGreen = 1;
-constexpr unsigned char kWhiteThreshold = 128;
 // Absorbs the rounding of media times to whole frames.
 constexpr double kTimeRounding = 1e-6;
 
@@ -47,23 +41,6 @@ std::string writeTmd(const QTemporaryDir& folder, const std::string& name, const
     return writeFile(folder, name,
                      "ReferenceYear " + std::to_string(kYear) + "\nMediaFileName \"" + media + "\"\nMediaStartTime "
                          + std::to_string(startSeconds) + "\n");
-}
-
-int frameNumberIn(const osg::Image* image)
-{
-    if (!image || !image->data() || image->s() < kCells || image->t() < 1 || image->getPixelFormat() != GL_BGRA)
-        return -1;
-    const unsigned char* row = image->data(0, image->t() / 2);
-    auto cell = [&](int index) {
-        const int x = (2 * index + 1) * image->s() / (2 * kCells);
-        return row[x * kBytesPerPixel + kGreen] >= kWhiteThreshold ? 1 : 0;
-    };
-    if (cell(0) != 1 || cell(kCells - 1) != 0)
-        return -1;
-    int number = 0;
-    for (int bit = 0; bit < kBits; ++bit)
-        number |= cell(bit + 1) << bit;
-    return number;
 }
 
 int clipFrameAfterSeekTo(double mediaSeconds)

@@ -31,9 +31,6 @@ std::string writeFile(const QTemporaryDir& folder, const std::string& name, cons
 std::string writeTmd(const QTemporaryDir& folder, const std::string& name, const std::string& media,
                      double startSeconds);
 
-// The frame number that a generated picture shows in its row of cells, read from a quad's BGRA
-// image; -1 when the image holds no readable picture.
-int frameNumberIn(const osg::Image* image);
 // The frame a seek to a media position shows on the intra-only clip. A seek decodes up to the first
 // packet presented strictly after the target and shows the last picture out, so it is the frame
 // after the target; a position before the start seeks to 0, one at or past the end shows the last.

@@ -11,7 +11,8 @@ class Image;
 
 /// Reads the frame number that a picture carries in its frame stamp: a row of ten cells across the
 /// bottom of the picture, the first white, the last black, cells 1 to 8 bits 0 to 7 of the frame
-/// number (white = 1). The test media and the demo clip carry it; other pictures give -1.
+/// number (white = 1). The test media and the demo clip carry it; other pictures give -1. The one
+/// reader for tmdplay's sync report and every test that asks which picture it got.
 class FrameStamp {
 public:
     static constexpr int kCells = 10;
@@ -21,6 +22,6 @@ public:
     static int decode(const std::array<int, kCells>& cellBrightness);
     /// From a picture as a media file writes it: 8-bit RGB(A) or BGR(A) rows with the image's origin.
     static int read(const osg::Image& picture);
-    /// From the part of a screenshot that shows the picture.
-    static int read(const QImage& screenshot, const QRect& picture);
+    /// From the part of an image that shows the picture: a screenshot, or a whole grey picture.
+    static int read(const QImage& image, const QRect& picture);
 };

@@ -1,4 +1,4 @@
-#include "FrameStamp.h"
+#include "common/FrameStamp.h"
 
 #include <osg/Image>
 
@@ -7,8 +7,10 @@ namespace {
 // the demo clip's stamp band, which is a twelfth of the height, and anywhere in a full-height one.
 constexpr double kRowFromBottom = 0.04;
 // Cells are white or black; anything between these is not a stamp, so ordinary video reads as none.
-constexpr int kBlackBelow = 96;
-constexpr int kWhiteAbove = 160;
+// The middle third is wide enough that coding noise, scaling and screen filtering never carry a cell
+// across it, and a blurred or blended cell reads as no stamp rather than as a wrong number.
+constexpr int kBlackBelow = 85;
+constexpr int kWhiteAbove = 170;
 
 int cellCentre(int cell, int extent)
 {
@@ -47,13 +49,13 @@ int FrameStamp::read(const osg::Image& picture)
     return decode(brightness);
 }
 
-int FrameStamp::read(const QImage& screenshot, const QRect& picture)
+int FrameStamp::read(const QImage& image, const QRect& picture)
 {
-    if (picture.isEmpty() || !screenshot.rect().contains(picture))
+    if (picture.isEmpty() || !image.rect().contains(picture))
         return -1;
     const int row = picture.bottom() - static_cast<int>(kRowFromBottom * picture.height());
     std::array<int, kCells> brightness{};
     for (int cell = 0; cell < kCells; ++cell)
-        brightness[cell] = qGray(screenshot.pixel(picture.left() + cellCentre(cell, picture.width()), row));
+        brightness[cell] = qGray(image.pixel(picture.left() + cellCentre(cell, picture.width()), row));
     return decode(brightness);
 }
