@@ -15,6 +15,10 @@ namespace {
 // Layout masks reported when a stream names its channel count but no layout.
 constexpr int64_t kStereoLayout = AV_CH_LAYOUT_STEREO;
 constexpr int64_t kMonoLayout = AV_CH_LAYOUT_MONO;
+// The largest picture decoded: 8K UHD (7680 x 4320) fits. FFmpeg allows up to INT_MAX / 8 pixels,
+// so a damaged header of a few bytes could make every frame a gigabyte, and the BGRA copy four times
+// the pixel count again.
+constexpr int64_t kMaxPicturePixels = int64_t(1) << 25;
 
 } // namespace
 
@@ -44,6 +48,12 @@ int CodecContextImpl::open()
 {
     if (!isValid())
         return 1;
+    if (int64_t(context_->width) * context_->height > kMaxPicturePixels) {
+        close();
+        return 1;
+    }
+    // Also refuses pictures that grow beyond it later in the stream.
+    context_->max_pixels = kMaxPicturePixels;
     if (avcodec_open2(context_, codec_, nullptr) >= 0)
         return 0;
     close();
