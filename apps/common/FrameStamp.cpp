@@ -34,9 +34,10 @@ int FrameStamp::decode(const std::array<int, kCells>& cellBrightness)
 
 int FrameStamp::read(const osg::Image& picture)
 {
-    const int components = osg::Image::computeNumComponents(picture.getPixelFormat());
-    if (!picture.data() || picture.getDataType() != GL_UNSIGNED_BYTE || components < 3 || picture.s() <= 0
-        || picture.t() <= 0)
+    // A quad still waiting for its first picture has an image without data or pixel format; OSG
+    // complains about asking the components of the latter, so look at the data first.
+    if (!picture.data() || picture.s() <= 0 || picture.t() <= 0 || picture.getDataType() != GL_UNSIGNED_BYTE
+        || osg::Image::computeNumComponents(picture.getPixelFormat()) < 3)
         return -1;
     const int fromBottom = static_cast<int>(kRowFromBottom * picture.t());
     const int row = picture.getOrigin() == osg::Image::TOP_LEFT ? picture.t() - 1 - fromBottom : fromBottom;

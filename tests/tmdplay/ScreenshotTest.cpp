@@ -150,3 +150,15 @@ TEST_F(TmdplayScreenshots, UnreadableTmdFileFailsWithTheReason)
     EXPECT_NE(run.exitCode, 0);
     EXPECT_TRUE(run.output.contains(QStringLiteral("not read by the osgdb_tmd plugin"))) << qPrintable(run.output);
 }
+
+TEST_F(TmdplayScreenshots, SoundOnlyItemKeepsTheLogFreeOfImageComplaints)
+{
+    // The item's quad waits without a picture for the whole run; the sync report must not ask OSG
+    // about its formatless image on every frame.
+    const TmdplayRun run = runTmdplay({QString::fromStdString(TestMedia::path("tone_stereo_44100.m4a")),
+                                       QStringLiteral("--run-for"), QStringLiteral("1")},
+                                      folder_.filePath(QStringLiteral("shots")));
+    ASSERT_TRUE(run.finished) << qPrintable(run.output);
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.output);
+    EXPECT_FALSE(run.output.contains(QStringLiteral("pixelFormat"))) << qPrintable(run.output);
+}
