@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTextCodec>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,41 +17,21 @@
 namespace {
 
 using MediaPlayer2::AbstractFileLoader;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using Tokens = std::vector<std::string>;
-
-struct Line {
-    std::size_t number;
-    Tokens tokens;
-};
 
 /// Records every line it is handed. A line whose first token is "reject" is rejected with the
 /// count given as its second token, so tests can check how results add up.
 class RecordingLoader : public AbstractFileLoader {
 public:
-    std::vector<Line> lines;
+    std::vector<std::pair<std::size_t, Tokens>> lines;
 
     std::string resolve(const std::string& path) const { return resolvePath_(path); }
 
 private:
     int processTokens_(std::size_t lineNumber, const Tokens& tokens) override
     {
-        lines.push_back({lineNumber, tokens});
+        lines.emplace_back(lineNumber, tokens);
         return tokens[0] == "reject" ? std::stoi(tokens.at(1)) : 0;
-    }
-};
-
-/// Records the lookups made through it and answers them as a real search over its directories.
-class CountingFileSearch : public orvCore::FileSearch {
-public:
-    using orvCore::FileSearch::FileSearch;
-    std::vector<std::pair<std::string, SearchFileType>> requests;
-
-    std::string findFile(const std::string& fileName, SearchFileType type) override
-    {
-        requests.emplace_back(fileName, type);
-        return orvCore::FileSearch::findFile(fileName, type);
     }
 };
 
@@ -77,37 +56,27 @@ protected:
 TEST_F(AbstractFileLoaderTest, SplitsLinesIntoTokensHonouringQuotesAndComments)
 {
     const std::vector<std::pair<QByteArray, Tokens>> cases = {
-        {"", {}},
-        {" \t \r\n\t\n", {}},
-        {"# note\n  // note\n\t#\n//\n", {}},
+        {" \t \r\n# note\n  // note\n", {}},
         {"  \tKeyword\t\t value  extra\t \r\n", {"Keyword", "value", "extra"}},
-        {"single", {"single"}},
-        // Quoted tokens keep white space and lose their quotes.
+        // Quoted tokens keep white space and lose their quotes; one ends at its closing quote.
         {"Keyword \"my file 2.mp4\" 'my\tfile'", {"Keyword", "my file 2.mp4", "my\tfile"}},
         {"Keyword \"it's\" 'say \"hi\"' \"\"", {"Keyword", "it's", "say \"hi\"", ""}},
-        {"\"a b\"c\n", {"a b", "c"}},  // a quoted token ends at its closing quote
+        {"\"a b\"c\n", {"a b", "c"}},
         {"Keyword \"open ended # value\n", {"Keyword", "\"open ended # value"}},
         {"Key\"word va\"lue\n", {"Key\"word", "va\"lue"}},  // quotes count only at a token's start
         // "#" and "//" start comments outside quoted tokens, the earlier one winning.
-        {"Keyword value # note\n", {"Keyword", "value"}},
-        {"Keyword value//note\n", {"Keyword", "value"}},
         {"Keyword#value\n", {"Keyword"}},
-        {"//Keyword value\n", {}},
         {"Keyword a//b#c\n", {"Keyword", "a"}},
         {"Keyword a#b//c\n", {"Keyword", "a"}},
-        {"Keyword dir/file.mp4\n", {"Keyword", "dir/file.mp4"}},
         {"Keyword http://host/clip.mp4\n", {"Keyword", "http:"}},
-        {"Keyword \"http://host/clip.mp4\"\n", {"Keyword", "http://host/clip.mp4"}},
         {"Keyword 'a // b' # \"quoted note\"\n", {"Keyword", "a // b"}},
-        {"Keyword \"my file # 2.mp4\"\n", {"Keyword", "my file # 2.mp4"}},
-        {"Keyword va\"lue more # \"note\"\n", {"Keyword", "va\"lue", "more"}},
         {"Keyword va\"l#ue\"\n", {"Keyword", "va\"l"}},
     };
     for (const auto& [content, expected] : cases) {
         SCOPED_TRACE(content.toStdString());
         RecordingLoader loader;
         EXPECT_EQ(loader.loadFile(write("line.txt", content)), 0);
-        EXPECT_EQ(loader.lines.empty() ? Tokens{} : loader.lines.front().tokens, expected);
+        EXPECT_EQ(loader.lines.empty() ? Tokens{} : loader.lines.front().second, expected);
         EXPECT_LE(loader.lines.size(), 1u);
     }
     EXPECT_EQ(messages.text(), "");
@@ -117,12 +86,8 @@ TEST_F(AbstractFileLoaderTest, CountsLinesIncludingBlankOnesAndSumsRejections)
 {
     RecordingLoader loader;
     EXPECT_EQ(loader.loadFile(write("numbers.txt", "\n# note\r\nFirst 1\r\n\r\n  \t\nreject 3 # note\n//\nreject 2")), 5);
-    ASSERT_EQ(loader.lines.size(), 3u);
-    EXPECT_EQ(loader.lines[0].number, 3u);
-    EXPECT_THAT(loader.lines[0].tokens, ElementsAre("First", "1"));
-    EXPECT_EQ(loader.lines[1].number, 6u);
-    EXPECT_THAT(loader.lines[1].tokens, ElementsAre("reject", "3"));
-    EXPECT_EQ(loader.lines[2].number, 8u);
+    EXPECT_EQ(loader.lines, (std::vector<std::pair<std::size_t, Tokens>>{
+                                {3, {"First", "1"}}, {6, {"reject", "3"}}, {8, {"reject", "2"}}}));
 }
 
 TEST_F(AbstractFileLoaderTest, UnopenableFileReturnsOneWithItsMessageAndKeepsTheDirectory)
@@ -146,11 +111,10 @@ TEST_F(AbstractFileLoaderTest, UnopenableFileReturnsOneWithItsMessageAndKeepsThe
 
 TEST_F(AbstractFileLoaderTest, NamesResolveBesideTheLoadedFileThenThroughTheFallbackSearch)
 {
-    CountingFileSearch fallback({inDir("fallback")});
+    orvCore::FileSearch fallback({inDir("fallback")});
     write("fallback/clip.mp4", "elsewhere");
-    write("list/clip.mp4", "beside");
-    write("list/sub/deep.mp4", "beside");
     write("fallback/only-there.mp4", "elsewhere");
+    write("list/clip.mp4", "beside");
     write("other/absolute.mp4", "x");
 
     RecordingLoader unsearched;
@@ -161,18 +125,9 @@ TEST_F(AbstractFileLoaderTest, NamesResolveBesideTheLoadedFileThenThroughTheFall
     loader.setFallbackFileSearch(&fallback);
     ASSERT_EQ(loader.loadFile(inDir("list/list.txt")), 0);
     EXPECT_EQ(loader.resolve("clip.mp4"), inDir("list/clip.mp4"));
-    EXPECT_EQ(loader.resolve("sub/deep.mp4"), inDir("list/sub/deep.mp4"));
-    EXPECT_EQ(loader.resolve("sub"), inDir("list/sub"));
     EXPECT_EQ(loader.resolve("../other/absolute.mp4"), inDir("list/../other/absolute.mp4"));  // as written
     EXPECT_EQ(loader.resolve(inDir("other/absolute.mp4")), inDir("other/absolute.mp4"));
-    EXPECT_THAT(fallback.requests, IsEmpty());
-
-    // Not beside the file: the fallback search gets the name as written, as a data file.
     EXPECT_EQ(loader.resolve("only-there.mp4"), inDir("fallback/only-there.mp4"));
-    ASSERT_EQ(fallback.requests.size(), 1u);
-    EXPECT_EQ(fallback.requests[0].first, "only-there.mp4");
-    EXPECT_EQ(fallback.requests[0].second, orvCore::FileSearch::DATA_FILE);
-
     // Found nowhere: the place beside the loaded file, without a message.
     EXPECT_EQ(loader.resolve("nowhere.mp4"), inDir("list/nowhere.mp4"));
     EXPECT_EQ(loader.resolve(inDir("gone/absolute.mp4")), inDir("gone/absolute.mp4"));
@@ -185,9 +140,7 @@ TEST_F(AbstractFileLoaderTest, RelativeFileNamesResolveAgainstTheCurrentDirector
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     write("rel/list.txt", "");
     write("rel/clip.mp4", "x");
-
-    RecordingLoader fresh;
-    EXPECT_EQ(fresh.resolve("rel/clip.mp4"), inDir("rel/clip.mp4"));
+    EXPECT_EQ(RecordingLoader().resolve("rel/clip.mp4"), inDir("rel/clip.mp4"));
     RecordingLoader loader;
     EXPECT_EQ(loader.loadFile("rel/list.txt"), 0);
     EXPECT_EQ(loader.resolve("missing.mp4"), inDir("rel/missing.mp4"));
@@ -203,7 +156,7 @@ TEST_F(AbstractFileLoaderTest, Utf8NamesAndByteOrderMarksAreRead)
                                    "\xEF\xBB\xBF" "Keyword \"caf\xC3\xA9 cr\xC3\xA8me.mp4\"\r\n");
     EXPECT_EQ(loader.loadFile(file), 0);
     ASSERT_EQ(loader.lines.size(), 1u);
-    EXPECT_THAT(loader.lines[0].tokens, ElementsAre("Keyword", "caf\xC3\xA9 cr\xC3\xA8me.mp4"));
+    EXPECT_EQ(loader.lines[0].second, (Tokens{"Keyword", "caf\xC3\xA9 cr\xC3\xA8me.mp4"}));
     EXPECT_EQ(loader.resolve("x.mp4"), inDir(QString::fromUtf8("d\xC3\xA9j\xC3\xA0/x.mp4")));
 }
 
