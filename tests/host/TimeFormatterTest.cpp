@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using orvCore::Seconds;
@@ -17,86 +18,63 @@ constexpr int64_t DAY = 86400;
 // 2026-03-14 is day 73; 12:30:05 into it.
 constexpr int64_t MARCH_14_123005 = 72 * DAY + 12 * 3600 + 30 * 60 + 5;
 
-struct Accepted {
-    std::string text;
-    int referenceYear;
-    TimeStamp expected;
-};
-
-void expectRejected(const TimeFormatterRegistry& formatter, const std::string& text)
-{
-    SCOPED_TRACE("\"" + text.substr(0, 40) + "\"");
-    const TimeStamp untouched(1980, Seconds(1, 2));
-    TimeStamp stamp = untouched;
-    EXPECT_NE(formatter.fromString(text, stamp, 2026), 0);
-    EXPECT_EQ(stamp.referenceYear(), untouched.referenceYear());
-    EXPECT_EQ(stamp.secondsIntoYear(), untouched.secondsIntoYear());
-}
-
 }  // namespace
 
-TEST(TimeFormatter, AcceptsEveryForm)
+TEST(TimeFormatter, AcceptsEveryFormUpToTheLongest)
 {
     const TimeStamp piDay(2026, Seconds(MARCH_14_123005, 250000));
-    const std::vector<Accepted> cases = {
+    const std::vector<std::tuple<std::string, int, TimeStamp>> cases = {
         {"2026-03-14T12:30:05.25Z", 1999, piDay},
-        {"2026-03-14T12:30:05.25", 1999, piDay},
-        {"2026-03-14 12:30:05.25Z", 1999, piDay},
+        {"2026-03-14 12:30:05.25", 1999, piDay},
         {"2026-03-14T12:30:05Z", 1999, TimeStamp(2026, Seconds(MARCH_14_123005, 0))},
-        {"2026-01-01T00:00:00.000001Z", 1999, TimeStamp(2026, Seconds(0, 1))},
         {"2024-02-29T00:00:00Z", 1999, TimeStamp(2024, Seconds(59 * DAY, 0))},
         {"2024-12-31T23:59:59.999999Z", 1999, TimeStamp(2024, Seconds(366 * DAY - 1, 999999))},
         {"2026:073:12:30:05.25", 1999, piDay},
         {"2024:366:23:59:59.5", 1999, TimeStamp(2024, Seconds(366 * DAY - 1, 500000))},
         {"073:12:30:05.25", 2026, piDay},
         {"366:00:00:00", 2024, TimeStamp(2024, Seconds(365 * DAY, 0))},
-        {"12345.5", 2026, TimeStamp(2026, Seconds(12345, 500000))},
         {"007.000001", 2026, TimeStamp(2026, Seconds(7, 1))},
         {"40000000", 2026, TimeStamp(2026, Seconds(40000000, 0))},
     };
-    const TimeFormatterRegistry formatter(false);
-    for (const Accepted& accepted : cases) {
-        SCOPED_TRACE(accepted.text);
+    for (const auto& [text, referenceYear, expected] : cases) {
+        SCOPED_TRACE(text);
         TimeStamp stamp(1980, Seconds(1, 0));
-        ASSERT_EQ(formatter.fromString(accepted.text, stamp, accepted.referenceYear), 0);
-        EXPECT_EQ(stamp, accepted.expected);
-        EXPECT_EQ(stamp.secondsIntoYear(), accepted.expected.secondsIntoYear());
+        ASSERT_EQ(TimeFormatterRegistry(false).fromString(text, stamp, referenceYear), 0);
+        EXPECT_EQ(stamp, expected);
+        EXPECT_EQ(stamp.secondsIntoYear(), expected.secondsIntoYear());
     }
 }
 
 TEST(TimeFormatter, RejectsMalformedTextLeavingTheStampAndReportsOnlyWhenVerbose)
 {
     const std::vector<std::string> malformed = {
-        "", " ", "Z", "abc",
-        // trailing or leading text, wrong separators
-        " 2026-03-14T12:30:05", "2026-03-14T12:30:05 ", "2026-03-14T12:30:05Zx", "2026-03-14T12:30:05ZZ",
-        "2026-03-14t12:30:05", "2026-03-14T12:30:05,25", "2026/03/14T12:30:05", "2026-03-14", "12:30:05",
-        "2026-03-14T12:30", "2026-3-14T12:30:05", "26-03-14T12:30:05", "2026-03-14T12:30:5",
-        // month and day of month
-        "2026-00-10T00:00:00", "2026-13-01T00:00:00", "2026-01-00T00:00:00", "2026-01-32T00:00:00",
-        "2026-04-31T00:00:00", "2026-02-29T00:00:00", "2100-02-29T00:00:00", "2024-02-30T00:00:00",
-        // clock fields
-        "2026-01-01T24:00:00", "2026-01-01T23:60:00", "2026-01-01T23:59:60", "2026-01-01T99:00:00",
+        "", "abc", " 2026-03-14T12:30:05", "2026-03-14T12:30:05Zx", "2026-03-14t12:30:05", "2026-03-14T12:30:05,25",
+        "2026-03-14", "2026-3-14T12:30:05",
+        // calendar and clock fields out of range
+        "2026-13-01T00:00:00", "2026-01-00T00:00:00", "2026-04-31T00:00:00", "2026-02-29T00:00:00",
+        "2100-02-29T00:00:00", "2026-01-01T24:00:00", "2026-01-01T23:60:00", "2026-01-01T23:59:60",
         // fractions: at most six digits, at least one after the point
-        "2026-01-01T00:00:00.1234567", "2026-01-01T00:00:00.", "2026-01-01T00:00:00.Z",
-        "2026:001:00:00:00.1234567", "001:00:00:00.1234567", "1.1234567",
+        "2026-01-01T00:00:00.1234567", "2026-01-01T00:00:00.", "1.1234567",
         // day of year
-        "2026:000:00:00:00", "2026:366:00:00:00", "2024:367:00:00:00", "2026:1:00:00:00",
-        "2026:073:24:00:00", "2026:073:00:60:00", "2026:073:00:00:60", "000:00:00:00",
-        "366:00:00:00", "73:12:30:05", "073:12:30:05:", "073:12:30",
+        "2026:000:00:00:00", "2026:366:00:00:00", "2024:367:00:00:00", "366:00:00:00", "73:12:30:05",
         // plain seconds
-        "12345.", ".5", "-5", "+5", "1e3", "0x10", "12 345", "99999999999999999999",
+        "12345.", ".5", "-5", "+5", "1e3", "99999999999999999999",
         // long garbage is refused, not matched to exhaustion
-        std::string(1000000, '1'), "2026-" + std::string(1000000, '1'), "2026-03-14T12:30:05.250000Z ",
+        std::string(1000000, '1'), "2026-" + std::string(1000000, '1'),
     };
     testsupport::NotifyCapture capture(2);
-    for (const std::string& text : malformed)
-        expectRejected(TimeFormatterRegistry(false), text);
+    for (const std::string& text : malformed) {
+        SCOPED_TRACE("\"" + text.substr(0, 40) + "\"");
+        TimeStamp stamp(1980, Seconds(1, 2));
+        EXPECT_NE(TimeFormatterRegistry(false).fromString(text, stamp, 2026), 0);
+        EXPECT_EQ(stamp.referenceYear(), 1980);
+        EXPECT_EQ(stamp.secondsIntoYear(), Seconds(1, 2));
+    }
     EXPECT_EQ(capture.text(), "");  // only a verbose registry reports failures
-    expectRejected(TimeFormatterRegistry(true), "nonsense");
+    TimeStamp stamp;
+    EXPECT_NE(TimeFormatterRegistry(true).fromString("nonsense", stamp, 2026), 0);
     EXPECT_EQ(capture.text(), "Invalid time string: nonsense\n");
     capture.clear();
-    TimeStamp stamp;
     TimeFormatterRegistry(true).fromString("2026-01-01T00:00:00", stamp, 2026);
     EXPECT_EQ(capture.text(), "");
 }
@@ -104,7 +82,6 @@ TEST(TimeFormatter, RejectsMalformedTextLeavingTheStampAndReportsOnlyWhenVerbose
 TEST(TimeFormatter, PrintsIso8601WithMicrosecondsAndReadsItBack)
 {
     const TimeFormatterRegistry formatter(false);
-    EXPECT_EQ(formatter.toString(TimeStamp(2026, Seconds(MARCH_14_123005, 250000))), "2026-03-14T12:30:05.250000Z");
     // The same instant named from the year before.
     EXPECT_EQ(formatter.toString(TimeStamp(2025, Seconds(365 * DAY + MARCH_14_123005, 250000))),
               "2026-03-14T12:30:05.250000Z");
@@ -114,11 +91,8 @@ TEST(TimeFormatter, PrintsIso8601WithMicrosecondsAndReadsItBack)
     EXPECT_EQ(formatter.toString(orvCore::MAX_TIME_STAMP), "2200-12-31T23:59:59.999999Z");
     EXPECT_EQ(formatter.toString(orvCore::INFINITE_TIME_STAMP), "16384-01-01T00:00:00.000000Z");
 
-    const std::vector<TimeStamp> stamps = {
-        TimeStamp(2026, Seconds(MARCH_14_123005, 250000)), TimeStamp(2024, Seconds(366 * DAY - 1, 999999)),
-        TimeStamp(2023, Seconds(400 * DAY + 17, 3)), TimeStamp(1970, Seconds(0, 0)), orvCore::MAX_TIME_STAMP,
-        TimeStamp(1999, Seconds(-1, 0))};
-    for (const TimeStamp& original : stamps) {
+    for (const TimeStamp& original : {TimeStamp(2024, Seconds(366 * DAY - 1, 999999)),
+                                      TimeStamp(2023, Seconds(400 * DAY + 17, 3)), TimeStamp(1999, Seconds(-1, 0))}) {
         const std::string text = formatter.toString(original);
         SCOPED_TRACE(text);
         TimeStamp parsed;

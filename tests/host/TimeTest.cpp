@@ -29,60 +29,43 @@ TimeStamp stamp(int year, int64_t seconds, int32_t micros = 0)
 
 }  // namespace
 
-TEST(Seconds, NormalisesConvertsAndRoundsToMicroseconds)
+TEST(Seconds, NormalisesRoundsSaturatesAndCarries)
 {
     expectSeconds(Seconds(1, 2500000), 3, 500000);
-    expectSeconds(Seconds(1, 1000000), 2, 0);
-    expectSeconds(Seconds(0, -250000), -1, 750000);
     expectSeconds(Seconds(0, -1000000), -1, 0);
     expectSeconds(Seconds(5, -2500001), 2, 499999);
-
     expectSeconds(Seconds(-0.25), -1, 750000);
     expectSeconds(Seconds(1.9999996), 2, 0);  // rounds up into the next whole second
-    expectSeconds(Seconds(-1.0000004), -1, 0);
     expectSeconds(Seconds(std::nan("")), 0, 0);
     expectSeconds(Seconds(std::numeric_limits<double>::infinity()), INT64_MAX_VALUE, 0);
     expectSeconds(Seconds(-std::numeric_limits<double>::infinity()), INT64_MIN_VALUE, 0);
     EXPECT_DOUBLE_EQ(Seconds(-1, 750000).toDouble(), -0.25);
-    EXPECT_DOUBLE_EQ(Seconds(12, 5).toDouble(), 12.000005);
-}
 
-TEST(Seconds, ArithmeticCarriesBorrowsSaturatesAndOrders)
-{
     expectSeconds(Seconds(1, 600000) + Seconds(0, 500000), 2, 100000);
     expectSeconds(Seconds(0, 0) - Seconds(0, 1), -1, 999999);
-    expectSeconds(-Seconds(-1, 750000), 0, 250000);
     expectSeconds(-Seconds(1, 250000), -2, 750000);
     Seconds running(10, 0);
     running += Seconds(0, 999999);
     running -= Seconds(11, 999998);
     expectSeconds(running, -1, 1);
-
     expectSeconds(Seconds(INT64_MAX_VALUE, 0) + Seconds(1, 0), INT64_MAX_VALUE, 0);
     expectSeconds(Seconds(INT64_MIN_VALUE, 0) - Seconds(1, 0), INT64_MIN_VALUE, 0);
     expectSeconds(-Seconds(INT64_MIN_VALUE, 0), INT64_MAX_VALUE, 0);
 
-    EXPECT_LT(Seconds(-1, 999999), Seconds(0, 0));
     EXPECT_LT(Seconds(-2, 500000), Seconds(-1, 0));
     EXPECT_LT(Seconds(3, 1), Seconds(3, 2));
     EXPECT_TRUE(Seconds(3, 5) <= Seconds(3, 5) && Seconds(3, 5) >= Seconds(3, 5));
-    EXPECT_NE(Seconds(1, 250000), Seconds(1, 250001));
 }
 
-TEST(TimeStamp, ComparesByInstantAcrossReferenceYearsCountingLeapYears)
+TEST(TimeStamp, ComparesAddsAndSubtractsByInstantAcrossReferenceYearsCountingLeapYears)
 {
-    EXPECT_EQ(TimeStamp(), orvCore::MIN_TIME_STAMP);
-    EXPECT_EQ(TimeStamp().referenceYear(), 1970);
-    EXPECT_EQ(stamp(2027, 0), stamp(2026, COMMON_YEAR));
     EXPECT_EQ(stamp(2025, 0), stamp(2024, LEAP_YEAR));
     EXPECT_LT(stamp(2024, COMMON_YEAR), stamp(2025, 0));
     // Centuries are common years unless divisible by 400.
     EXPECT_EQ(stamp(2101, 0), stamp(2100, COMMON_YEAR));
     EXPECT_EQ(stamp(2001, 0), stamp(2000, LEAP_YEAR));
-    EXPECT_EQ(stamp(1901, 0), stamp(1900, COMMON_YEAR));
     // Seconds may lie outside their year, also before it.
     EXPECT_EQ(stamp(2026, -1), stamp(2025, COMMON_YEAR - 1));
-    EXPECT_EQ(stamp(1970, 30 * COMMON_YEAR + 7 * DAY), stamp(2000, 0));
 
     const TimeStamp earlier = stamp(2027, 0);
     const TimeStamp later = stamp(2026, COMMON_YEAR, 1);
@@ -91,40 +74,18 @@ TEST(TimeStamp, ComparesByInstantAcrossReferenceYearsCountingLeapYears)
     EXPECT_EQ(earlier.compare_(stamp(2026, COMMON_YEAR)), 0);
     EXPECT_TRUE(earlier < later && earlier <= later && earlier != later);
     EXPECT_TRUE(later > earlier && later >= earlier && !(later == earlier));
-
     EXPECT_EQ(stamp(2026, 6265805, 250000).secondsSinceEpoch(), Seconds(1773491405, 250000));
-    EXPECT_EQ(stamp(1969, 0).secondsSinceEpoch(), Seconds(-COMMON_YEAR, 0));
     EXPECT_EQ(stamp(1600, 0).secondsSinceEpoch(), Seconds(-11676096000, 0));
-}
 
-TEST(TimeStamp, AddsDurationsAndSubtractsStampsAcrossYears)
-{
-    const TimeStamp start = stamp(2026, 100, 500000);
-    const TimeStamp moved = start + Seconds(-0.75);
+    // A moved stamp keeps its reference year.
+    const TimeStamp moved = stamp(2026, 100, 500000) + Seconds(-0.75);
     EXPECT_EQ(moved.referenceYear(), 2026);
     EXPECT_EQ(moved.secondsIntoYear(), Seconds(99, 750000));
-    EXPECT_EQ(start - Seconds(0.75), moved);
-    EXPECT_EQ((start + Seconds(COMMON_YEAR, 0)).referenceYear(), 2026);
-
+    EXPECT_EQ(stamp(2026, 100, 500000) - Seconds(0.75), moved);
     EXPECT_EQ(stamp(2027, 0) - stamp(2026, COMMON_YEAR - 1, 500000), Seconds(0.5));
     EXPECT_EQ(stamp(2024, 0) - stamp(2025, 0), Seconds(-LEAP_YEAR, 0));
-    EXPECT_EQ(stamp(2026, 1) - stamp(2026, 1, 250000), Seconds(-1, 750000));
-}
-
-TEST(TimeStamp, ConstantsHaveTheirAgreedValues)
-{
-    using orvCore::INFINITE_TIME_STAMP;
-    using orvCore::MAX_TIME_STAMP;
-    using orvCore::MIN_TIME_STAMP;
-    EXPECT_EQ(MIN_TIME_STAMP.referenceYear(), 1970);
-    EXPECT_EQ(MIN_TIME_STAMP.secondsIntoYear(), Seconds(0, 0));
-    EXPECT_EQ(INFINITE_TIME_STAMP.referenceYear(), 16384);
-    EXPECT_EQ(INFINITE_TIME_STAMP.secondsIntoYear(), Seconds(0, 0));
-    EXPECT_EQ(MAX_TIME_STAMP.referenceYear(), 2200);
-    EXPECT_EQ(MAX_TIME_STAMP.secondsIntoYear(), Seconds(31535999, 999999));
     // 2200 is a common year: the maximum is the last microsecond of it.
-    EXPECT_EQ(stamp(2201, 0) - MAX_TIME_STAMP, Seconds(0, 1));
-    EXPECT_LT(MAX_TIME_STAMP, INFINITE_TIME_STAMP);
+    EXPECT_EQ(stamp(2201, 0) - orvCore::MAX_TIME_STAMP, Seconds(0, 1));
 }
 
 TEST(Calendar, CurrentYearHoldsTheSystemTime)
