@@ -1,10 +1,7 @@
 #include "playlist/ClockState.h"
 
-#include "orvCore/SimulationClock.h"
-
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -57,38 +54,31 @@ TEST(ClockStateTest, WritesExactlySixteenBigEndianBytesAndReadsThemBack)
     ASSERT_EQ(readBack.deserialize(bytes), 0);
     EXPECT_EQ(readBack, sampleState());
     EXPECT_EQ(readBack.timeStamp().referenceYear(), 2024);
-    EXPECT_EQ(readBack.timeStamp().secondsIntoYear(), Seconds(int64_t{0x01020304}, 123456));
-    ASSERT_EQ(readBack.deserialize(DEFAULT_BYTES), 0);
-    EXPECT_EQ(readBack, ClockState());
 
-    // The scale travels in single precision.
-    ClockState written;
-    written.setScaleOfRealTime(0.1);
-    written.serialize(bytes);
+    // One microsecond before year 16384 begins, written as year 16384 minus a second plus a fraction.
+    bytes = DEFAULT_BYTES;
+    put(bytes, 0, 16384, 2);
+    put(bytes, 2, uint32_t(-1));
+    put(bytes, 6, 999999);
     ASSERT_EQ(readBack.deserialize(bytes), 0);
-    EXPECT_EQ(readBack.scaleOfRealTime(), static_cast<double>(0.1f));
+    EXPECT_EQ(readBack.timeStamp(), orvCore::INFINITE_TIME_STAMP - Seconds(0, 1));
 }
 
 TEST(ClockStateTest, MalformedInputIsRefusedAndLeavesTheStateUnchanged)
 {
-    const float infinity = std::numeric_limits<float>::infinity();
     const std::vector<std::pair<const char*, std::function<void(Bytes&)>>> cases = {
         {"15 bytes", [](Bytes& b) { b.pop_back(); }},
         {"17 bytes", [](Bytes& b) { b.push_back(0); }},
-        {"no bytes", [](Bytes& b) { b.clear(); }},
         {"year 1969", [](Bytes& b) { put(b, 0, 1969, 2); }},
         {"negative year", [](Bytes& b) { put(b, 0, uint32_t(-2000), 2); }},
         {"the open end itself", [](Bytes& b) { put(b, 0, 16384, 2); }},
-        {"past the open end", [](Bytes& b) { put(b, 0, 16384, 2); put(b, 2, 1); }},
         {"before 1970", [](Bytes& b) { put(b, 2, uint32_t(-1)); }},
         {"direction 3", [](Bytes& b) { b[10] = 3; }},
         {"real-time mode 2", [](Bytes& b) { b[11] = 2; }},
         {"scale 0", [](Bytes& b) { putScale(b, 0.0f); }},
-        {"scale -0", [](Bytes& b) { putScale(b, -0.0f); }},
         {"negative scale", [](Bytes& b) { putScale(b, -1.0f); }},
         {"NaN scale", [](Bytes& b) { putScale(b, std::numeric_limits<float>::quiet_NaN()); }},
-        {"infinite scale", [infinity](Bytes& b) { putScale(b, infinity); }},
-        {"negative infinite scale", [infinity](Bytes& b) { putScale(b, -infinity); }},
+        {"infinite scale", [](Bytes& b) { putScale(b, std::numeric_limits<float>::infinity()); }},
     };
     for (const auto& [what, spoil] : cases) {
         Bytes bytes = DEFAULT_BYTES;
@@ -97,39 +87,4 @@ TEST(ClockStateTest, MalformedInputIsRefusedAndLeavesTheStateUnchanged)
         EXPECT_EQ(state.deserialize(bytes), 1) << what;
         EXPECT_EQ(state, sampleState()) << what;
     }
-
-    // One microsecond before year 16384 begins, written as year 16384 minus a second plus a fraction.
-    Bytes lastInstant = DEFAULT_BYTES;
-    put(lastInstant, 0, 16384, 2);
-    put(lastInstant, 2, uint32_t(-1));
-    put(lastInstant, 6, 999999);
-    ClockState state;
-    ASSERT_EQ(state.deserialize(lastInstant), 0);
-    EXPECT_EQ(state.timeStamp(), orvCore::INFINITE_TIME_STAMP - Seconds(0, 1));
-}
-
-TEST(ClockStateTest, ASnapshotReadsTheWholeClockAndComparesByInstant)
-{
-    orvCore::SimulationClock clock;
-    clock.setTime(TimeStamp(2020, Seconds(42.5)));
-    clock.playReverse();
-    clock.setRealTime(false);
-    clock.setTimeScale(3.0);
-    const ClockState state(clock);
-    EXPECT_EQ(state.timeStamp(), TimeStamp(2020, Seconds(42.5)));
-    EXPECT_EQ(state.direction(), orvCore::REVERSE);
-    EXPECT_EQ(state.realTimeMode(), orvCore::REAL_TIME_OFF);
-    EXPECT_EQ(state.scaleOfRealTime(), 3.0);
-
-    ClockState a;
-    ClockState b;
-    a.setTimeStamp(TimeStamp(1971, Seconds(0.0)));
-    b.setTimeStamp(TimeStamp(1970, Seconds(365.0 * 86400.0)));
-    EXPECT_TRUE(a == b);
-    b.setDirection(orvCore::FORWARD);
-    EXPECT_TRUE(a != b);
-    ClockState withNaN;
-    withNaN.setScaleOfRealTime(std::nan(""));
-    EXPECT_FALSE(withNaN == withNaN);
-    EXPECT_TRUE(withNaN != withNaN);
 }

@@ -9,20 +9,23 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using MediaPlayer2::ClockState;
 using MediaPlayer2::MediaParameters;
 using MediaPlayer2::PlaylistEntry;
+using orvCore::FORWARD;
 using orvCore::INFINITE_TIME_STAMP;
-using orvCore::Seconds;
+using orvCore::REAL_TIME_ON;
+using orvCore::STOP;
 using orvCore::TimeStamp;
 using testsupport::at;
 using testsupport::clockState;
 using testsupport::ONE_MICROSECOND;
 using testsupport::RecordingMediaFile;
-using testsupport::RecordingMediaFileFactory;
 using testsupport::RecordingProfile;
 using ::testing::ElementsAre;
 using Lines = std::vector<std::string>;
@@ -41,10 +44,11 @@ MediaParameters record(const TimeStamp& timeZero, const TimeStamp& start, const 
     return params;
 }
 
-RecordingProfile lasting(double seconds)
+RecordingProfile lasting(std::optional<double> seconds, bool late = false)
 {
     RecordingProfile profile;
     profile.duration = seconds;
+    profile.loading = late ? RecordingProfile::Loading::Later : RecordingProfile::Loading::AtOnce;
     return profile;
 }
 
@@ -69,9 +73,10 @@ protected:
 
     Lines& journal() { return *factory_.journal(); }
 
-    RecordingMediaFileFactory factory_;
+    void SetUp() override { testsupport::recordSignals(factory_.journal(), entry_, "entry"); }
+
+    testsupport::RecordingMediaFileFactory factory_;
     PlaylistEntry entry_;
-    testsupport::PlaylistSignalRecorder recorder_{factory_.journal(), entry_, "entry"};
 };
 
 /// What an active entry does: announce itself, seek (coarsely, then exactly when paused), play or
@@ -96,126 +101,76 @@ TEST_F(PlaylistEntryTest, LoadingCompletesOnlyAMissingStopTimeFromTheDuration)
     load(record(at(5), at(10), TimeStamp()), lasting(12.5));
     EXPECT_THAT(factory_.requests(), ElementsAre("loadMedia(clip.mp4, VIDEO)"));
     EXPECT_THAT(journal(), ElementsAre("clip.mp4: setMedia(clip.mp4)", "entry: loadingComplete()"));
-    EXPECT_TRUE(entry_.isLoadingComplete());
-    EXPECT_EQ(entry_.timeRange().begin(), at(10));
     EXPECT_EQ(entry_.timeRange().end(), at(17.5));
 
-    load(record(at(5), at(10), at(9)), lasting(12.5));  // a stop time before the start counts as missing
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), at(17.5));
-    load(record(at(5), at(10), at(9)), RecordingProfile{});
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), INFINITE_TIME_STAMP);
-    EXPECT_FALSE(entry_.timeRange().isValid());
-    // A given stop time stays, whatever the media lasts, also one equal to the start time.
-    load(record(at(0), at(10), at(20)), lasting(100.0));
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), at(20));
-    load(record(at(0), at(10), at(10)), lasting(1.0));
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), at(10));
+    // A stop time before the start counts as missing; a given one stays, also one equal to the start.
+    const std::tuple<TimeStamp, std::optional<double>, TimeStamp> cases[] = {
+        {at(9), 12.5, at(17.5)}, {at(9), std::nullopt, INFINITE_TIME_STAMP}, {at(20), 100.0, at(20)}, {at(10), 1.0, at(10)}};
+    for (const auto& [stop, duration, expected] : cases) {
+        load(record(at(5), at(10), stop), lasting(duration));
+        EXPECT_EQ(entry_.mediaParameters().stopTime(), expected);
+    }
 }
 
 TEST_F(PlaylistEntryTest, AnEntryStillLoadingOrWithoutMediaIgnoresClockStates)
 {
-    RecordingProfile later = lasting(8.0);
-    later.loading = RecordingProfile::Loading::Later;
-    load(record(at(0), at(10), TimeStamp()), later);
-    EXPECT_FALSE(entry_.isLoadingComplete());
+    load(record(at(0), at(10), TimeStamp()), lasting(8.0, true));
     EXPECT_FALSE(entry_.timeRange().isValid());
     EXPECT_THAT(drive(clockState(at(12)), false), ElementsAre());
 
     media().completeLoading();
     EXPECT_THAT(journal(), ElementsAre("entry: loadingComplete()"));
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), at(8));
     EXPECT_THAT(drive(clockState(at(12)), false), ElementsAre("clip.mp4: seekTo(8, 0)", "clip.mp4: pause()"));
 
     factory_.refuse("clip.mp4");
     entry_.loadMedia(record(at(0), at(10), at(20)), factory_);
     EXPECT_EQ(entry_.mediaFile(), nullptr);
-    EXPECT_FALSE(entry_.isLoadingComplete());
     EXPECT_THAT(drive(clockState(at(15)), false), ElementsAre());
 }
 
 TEST_F(PlaylistEntryTest, TheWindowIncludesBothEdgesAndParksTheMediaOutside)
 {
     load(record(at(5), at(10), at(20)), lasting(30.0));
-    EXPECT_THAT(drive(clockState(at(10) - ONE_MICROSECOND, orvCore::STOP), false),
+    EXPECT_THAT(drive(clockState(at(10) - ONE_MICROSECOND, STOP), false),
                 ElementsAre("clip.mp4: seekTo(0, 0)", "clip.mp4: pause()"));
-    EXPECT_EQ(drive(clockState(at(10), orvCore::STOP), true), activation("5", false));
-    EXPECT_EQ(drive(clockState(at(20), orvCore::STOP), true), activation("15", false));
+    EXPECT_EQ(drive(clockState(at(10), STOP), true), activation("5", false));
+    EXPECT_EQ(drive(clockState(at(20), STOP), true), activation("15", false));
     // Parked at the media's own end, not at the window's.
-    EXPECT_THAT(drive(clockState(at(20) + ONE_MICROSECOND, orvCore::STOP), false),
+    EXPECT_THAT(drive(clockState(at(20) + ONE_MICROSECOND, STOP), false),
                 ElementsAre("clip.mp4: seekTo(30, 0)", "clip.mp4: pause()"));
 
     // An open window is active at every time, even before time zero.
-    load(record(at(10), at(20), TimeStamp()), RecordingProfile{});
-    EXPECT_EQ(drive(clockState(at(8), orvCore::STOP), true), activation("-2", false));
-    EXPECT_TRUE(entry_.setClockState(clockState(at(1e9), orvCore::STOP)));
+    load(record(at(10), at(20), TimeStamp()), lasting(std::nullopt));
+    EXPECT_EQ(drive(clockState(at(8), STOP), true), activation("-2", false));
+    EXPECT_TRUE(entry_.setClockState(clockState(at(1e9), STOP)));
 }
 
-TEST_F(PlaylistEntryTest, OnlyForwardRealTimePlaysAtTheClockScaleOtherStatesPauseExactly)
+TEST_F(PlaylistEntryTest, ForwardRealTimePlaysAtTheClockScaleButAScaleOfZeroPausesExactly)
 {
+    // Stopped, reverse and not real-time states, and items that turn real-time playing off, are
+    // paused in the end-to-end test of the building suite.
     load(record(at(5), at(10), at(20)));
-    EXPECT_EQ(drive(clockState(at(12.5), orvCore::FORWARD, orvCore::REAL_TIME_ON, 2.0), true),
-              activation("7.5", true, "2"));
-    const Lines paused = activation("7.5", false);
-    EXPECT_EQ(drive(clockState(at(12.5), orvCore::STOP, orvCore::REAL_TIME_ON, 2.0), true), paused);
-    EXPECT_EQ(drive(clockState(at(12.5), orvCore::REVERSE, orvCore::REAL_TIME_ON, 2.0), true), paused);
-    EXPECT_EQ(drive(clockState(at(12.5), orvCore::FORWARD, orvCore::REAL_TIME_OFF, 2.0), true), paused);
-    EXPECT_EQ(drive(clockState(at(12.5), orvCore::FORWARD, orvCore::REAL_TIME_ON, 0.0), true), paused);
-    EXPECT_EQ(drive(clockState(at(12.5), orvCore::FORWARD, orvCore::REAL_TIME_ON, -1.0), true), paused);
-
-    MediaParameters notRealTime = record(at(5), at(10), at(20));
-    notRealTime.setRealtimeForwardCase(false);
-    load(notRealTime);
-    EXPECT_EQ(drive(clockState(at(12.5), orvCore::FORWARD, orvCore::REAL_TIME_ON, 2.0), true), paused);
+    EXPECT_EQ(drive(clockState(at(12.5), FORWARD, REAL_TIME_ON, 2.0), true), activation("7.5", true, "2"));
+    EXPECT_EQ(drive(clockState(at(12.5), FORWARD, REAL_TIME_ON, 0.0), true), activation("7.5", false));
 }
 
 TEST_F(PlaylistEntryTest, SignalsCarryTheCompletedRecordTheNativeSizeAskedLastAndTheMediaWindow)
 {
     QWidget window;
+    window.setObjectName("window");
     RecordingProfile profile = lasting(4.0);
     profile.nativeSize = QSize(1920, 1080);
     profile.outputWidget = &window;
     load(record(at(0), at(0), TimeStamp()), profile);
-
-    MediaParameters announced;
-    QSize announcedSize;
+    TimeStamp announcedStop;
     std::string lastCallWhenAnnounced;
-    const PlaylistEntry* activated = nullptr;
-    QWidget* shown = nullptr;
-    QObject::connect(&entry_, &PlaylistEntry::mediaActivated, [&](const MediaParameters& p, const QSize& s) {
-        announced = p;
-        announcedSize = s;
+    QObject::connect(&entry_, &PlaylistEntry::mediaActivated, [&](const MediaParameters& p, const QSize&) {
+        announcedStop = p.stopTime();
         lastCallWhenAnnounced = media().calls().back();
     });
-    QObject::connect(&entry_, &PlaylistEntry::entryActivated, [&](const PlaylistEntry* e) { activated = e; });
-    QObject::connect(&entry_, &PlaylistEntry::mediaPlaying, [&](QWidget* w) { shown = w; });
-    entry_.setClockState(clockState(at(1)));
-
-    EXPECT_EQ(announced.stopTime(), at(4));
-    EXPECT_EQ(announced.allowableDelta(), 0.25);
-    EXPECT_EQ(announcedSize, QSize(1920, 1080));
+    const Lines lines = drive(clockState(at(1)), true);
+    EXPECT_EQ(announcedStop, at(4));
     EXPECT_EQ(lastCallWhenAnnounced, "nativeSize()");
-    EXPECT_EQ(activated, &entry_);
-    EXPECT_EQ(shown, &window);
-}
-
-TEST_F(PlaylistEntryTest, LoadingAgainReplacesTheMediaAndTheRecord)
-{
-    load(record(at(0), at(0), at(10)));
-    const std::shared_ptr<MediaPlayer2::MediaFile> first = entry_.mediaFile();
-
-    MediaParameters second = record(at(100), at(100), TimeStamp());
-    second.setFilename("other.mp4");
-    second.setFileType(MediaParameters::AUDIO);
-    factory_.setProfile("other.mp4", lasting(3.0));
-    entry_.loadMedia(second, factory_);
-    EXPECT_NE(entry_.mediaFile(), first);
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), at(103));
-    EXPECT_THAT(factory_.requests(), ElementsAre("loadMedia(clip.mp4, VIDEO)", "loadMedia(other.mp4, AUDIO)"));
-
-    // The first file, still shared here, no longer speaks for the entry.
-    journal().clear();
-    first->show();
-    static_cast<RecordingMediaFile&>(*first).completeLoading();
-    EXPECT_THAT(journal(), ElementsAre("clip.mp4: show()"));
-    EXPECT_EQ(entry_.mediaParameters().stopTime(), at(103));
+    EXPECT_EQ(lines.front(), "entry: mediaActivated(clip.mp4, 1920x1080)");
+    EXPECT_EQ(lines.back(), "entry: mediaPlaying(window)");
 }

@@ -14,35 +14,25 @@ TEST(TimeRangeTest, AValidWindowIsHalfOpenForContainsAndClosedForBeforeAndAfter)
 {
     const TimeRange window(at(20), at(10));  // two stamps are ordered
     ASSERT_TRUE(window.isValid());
-    EXPECT_EQ(window.duration(), Seconds(10.0));
-    const TimeRange backwards(at(20), Seconds(-5.0));  // a begin and a duration are not
-    EXPECT_EQ(backwards.begin(), at(20));
-    EXPECT_EQ(backwards.end(), at(15));
+    EXPECT_EQ(TimeRange(at(20), Seconds(-5.0)).end(), at(15));  // a begin and a duration are not
 
     EXPECT_TRUE(window > at(10) - ONE_MICROSECOND);
     EXPECT_FALSE(window.contains(at(10) - ONE_MICROSECOND));
     EXPECT_TRUE(window.contains(at(10)));
-    EXPECT_FALSE(window > at(10));
-    EXPECT_FALSE(window < at(10));
+    EXPECT_FALSE(window > at(10) || window < at(10));
     EXPECT_FALSE(window.contains(at(20)));
-    EXPECT_FALSE(window < at(20));
-    EXPECT_FALSE(window > at(20));
+    EXPECT_FALSE(window < at(20) || window > at(20));
     EXPECT_TRUE(window < at(20) + ONE_MICROSECOND);
-    EXPECT_FALSE(window > at(20) + ONE_MICROSECOND);
 }
 
 TEST(TimeRangeTest, AnOpenWindowIsNeverBeforeOrAfterButStillContains)
 {
     const TimeRange defaultRange;
-    EXPECT_FALSE(defaultRange.isValid());
-    EXPECT_EQ(defaultRange.begin(), INFINITE_TIME_STAMP);
     const TimeRange open(at(10), INFINITE_TIME_STAMP);
-    EXPECT_FALSE(open.isValid());
-    for (const orvCore::TimeStamp& t : {orvCore::MIN_TIME_STAMP, at(5), at(10), at(1e6), INFINITE_TIME_STAMP}) {
+    EXPECT_FALSE(open.isValid() || defaultRange.isValid());
+    for (const orvCore::TimeStamp& t : {orvCore::MIN_TIME_STAMP, at(10), at(1e6), INFINITE_TIME_STAMP})
         EXPECT_FALSE(open < t || open > t || defaultRange < t || defaultRange > t);
-    }
     EXPECT_FALSE(open.contains(at(10) - ONE_MICROSECOND));
-    EXPECT_TRUE(open.contains(at(10)));
     EXPECT_TRUE(open.contains(at(1e6)));
     EXPECT_FALSE(defaultRange.contains(at(10)));
 }
@@ -53,7 +43,6 @@ TEST(TimeRangeTest, TouchingWindowsDoNotOverlapButEqualBeginsAlwaysDo)
     EXPECT_FALSE(TimeRange(at(10), at(20)).isOverlapping(TimeRange(at(0), at(10))));
     EXPECT_TRUE(TimeRange(at(0), at(10)).isOverlapping(TimeRange(at(10) - ONE_MICROSECOND, at(20))));
     EXPECT_TRUE(TimeRange(at(0), at(30)).isOverlapping(TimeRange(at(10), at(20))));
-    EXPECT_TRUE(TimeRange(at(10), at(10)).isOverlapping(TimeRange(at(10), at(20))));
     EXPECT_TRUE(TimeRange(at(10), at(10)).isOverlapping(TimeRange(at(10), at(10))));
 }
 
@@ -63,12 +52,8 @@ TEST(TimeRangeTest, ExtendCoversBothAndIgnoresInvalidRanges)
     const TimeRange both = a.extend(TimeRange(at(15), at(40)));
     EXPECT_EQ(both.begin(), at(10));
     EXPECT_EQ(both.end(), at(40));
-
-    const TimeRange open(at(0), INFINITE_TIME_STAMP);
-    EXPECT_EQ(a.extend(open).end(), at(20));
-    EXPECT_EQ(open.extend(a).begin(), at(10));
-    EXPECT_EQ(open.extend(TimeRange()).end(), INFINITE_TIME_STAMP);
-
+    EXPECT_EQ(a.extend(TimeRange(at(0), INFINITE_TIME_STAMP)).end(), at(20));
+    EXPECT_EQ(TimeRange().extend(a).begin(), at(10));
     EXPECT_EQ(a.extend(at(5)).begin(), at(5));
     EXPECT_EQ(a.extend(at(25)).end(), at(25));
     EXPECT_EQ(a.extend(at(15)).begin(), at(10));

@@ -9,61 +9,38 @@ namespace testsupport {
 
 namespace {
 
-std::string boolText(bool value)
+template <typename Source>
+void recordActivations(const std::shared_ptr<CallJournal>& journal, Source& source, const std::string& label)
 {
-    return value ? "true" : "false";
-}
-
-std::string entryName(const MediaPlayer2::PlaylistEntry* entry)
-{
-    return entry ? entry->mediaParameters().filename() : "null";
-}
-
-std::string widgetName(const QWidget* widget)
-{
-    return widget ? widget->objectName().toStdString() : "null";
+    const auto write = [journal, label](const std::string& line) { journal->push_back(label + ": " + line); };
+    QObject::connect(&source, &Source::mediaActivated, [write](const MediaPlayer2::MediaParameters& params, const QSize& size) {
+        write("mediaActivated(" + params.filename() + ", " + std::to_string(size.width()) + "x"
+              + std::to_string(size.height()) + ")");
+    });
+    QObject::connect(&source, &Source::mediaPlaying, [write](QWidget* widget) {
+        write("mediaPlaying(" + (widget ? widget->objectName().toStdString() : "null") + ")");
+    });
+    QObject::connect(&source, &Source::entryActivated, [write](const MediaPlayer2::PlaylistEntry* entry) {
+        write("entryActivated(" + (entry ? entry->mediaParameters().filename() : "null") + ")");
+    });
 }
 
 }  // namespace
 
-PlaylistSignalRecorder::PlaylistSignalRecorder(std::shared_ptr<CallJournal> journal,
-                                               MediaPlayer2::Playlist& playlist)
-    : journal_(std::move(journal))
-    , label_("playlist")
+void recordSignals(const std::shared_ptr<CallJournal>& journal, MediaPlayer2::Playlist& playlist)
 {
-    recordActivations_(playlist);
-    connect(&playlist, &MediaPlayer2::Playlist::mediaActiveChanged, this,
-            [this](bool active) { write_("mediaActiveChanged(" + boolText(active) + ")"); });
-    connect(&playlist, &MediaPlayer2::Playlist::hideWhenNotPlayingChanged, this,
-            [this](bool hide) { write_("hideWhenNotPlayingChanged(" + boolText(hide) + ")"); });
+    recordActivations(journal, playlist, "playlist");
+    QObject::connect(&playlist, &MediaPlayer2::Playlist::mediaActiveChanged, [journal](bool active) {
+        journal->push_back(std::string("playlist: mediaActiveChanged(") + (active ? "true" : "false") + ")");
+    });
 }
 
-PlaylistSignalRecorder::PlaylistSignalRecorder(std::shared_ptr<CallJournal> journal,
-                                               MediaPlayer2::PlaylistEntry& entry, const std::string& label)
-    : journal_(std::move(journal))
-    , label_(label)
+void recordSignals(const std::shared_ptr<CallJournal>& journal, MediaPlayer2::PlaylistEntry& entry,
+                   const std::string& label)
 {
-    recordActivations_(entry);
-    connect(&entry, &MediaPlayer2::PlaylistEntry::loadingComplete, this, [this] { write_("loadingComplete()"); });
-}
-
-template <typename Source>
-void PlaylistSignalRecorder::recordActivations_(Source& source)
-{
-    connect(&source, &Source::mediaActivated, this,
-            [this](const MediaPlayer2::MediaParameters& params, const QSize& size) {
-                write_("mediaActivated(" + params.filename() + ", " + std::to_string(size.width()) + "x"
-                       + std::to_string(size.height()) + ")");
-            });
-    connect(&source, &Source::mediaPlaying, this,
-            [this](QWidget* widget) { write_("mediaPlaying(" + widgetName(widget) + ")"); });
-    connect(&source, &Source::entryActivated, this,
-            [this](const MediaPlayer2::PlaylistEntry* entry) { write_("entryActivated(" + entryName(entry) + ")"); });
-}
-
-void PlaylistSignalRecorder::write_(const std::string& line)
-{
-    journal_->push_back(label_ + ": " + line);
+    recordActivations(journal, entry, label);
+    QObject::connect(&entry, &MediaPlayer2::PlaylistEntry::loadingComplete,
+                     [journal, label] { journal->push_back(label + ": loadingComplete()"); });
 }
 
 }  // namespace testsupport
