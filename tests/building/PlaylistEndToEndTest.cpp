@@ -2,10 +2,8 @@
 // command and every playlist signal of a scripted clock run, in the one order they happened.
 
 #include "loaders/PlaylistFileLoader.h"
-#include "media/MediaFileFactory.h"
 #include "orvCore/SimulationClock.h"
 #include "playlist/BuildToPlaylist.h"
-#include "playlist/LoadProgressObserver.h"
 #include "playlist/Playlist.h"
 #include "playlist/PlaylistEntry.h"
 #include "playlist/QtClock.h"
@@ -14,7 +12,6 @@
 #include "support/TextFiles.h"
 
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -41,25 +38,9 @@ std::string baseName(const std::string& path)
     return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
 }
 
-/// Hands every media file it has made to a progress observer, as a host's factory does.
-class ObservedFactory : public MediaFileFactory {
-public:
-    ObservedFactory(MediaFileFactory& maker, LoadProgressObserver& observer) : maker_(maker), observer_(observer) {}
-
-    MediaFile* loadMedia(const QString& filename, MediaParameters::FileType fileType) override
-    {
-        MediaFile* file = maker_.loadMedia(filename, fileType);
-        observer_.watchFile(file);
-        return file;
-    }
-
-private:
-    MediaFileFactory& maker_;
-    LoadProgressObserver& observer_;
-};
-
 // What an entry does with its media for one clock state: parked before or after its window, or
-// announced, placed and shown inside it (played only when the clock runs forward in real time).
+// announced, placed and shown inside it (played at the rate only when the clock runs forward in real
+// time, else paused).
 Lines before(const std::string& name)
 {
     return {name + ": seekTo(0, 0)", name + ": pause()"};
@@ -70,7 +51,7 @@ Lines after(const std::string& name, double duration)
     return {name + ": seekTo(" + exactText(duration) + ", 0)", name + ": pause()"};
 }
 
-Lines active(const std::string& name, const std::string& size, double position, double delta, double rate)
+Lines active(const std::string& name, const std::string& size, double position, double delta, double rate = 0)
 {
     const std::string seek = name + ": seekTo(" + exactText(position) + ", " + exactText(delta) + ")";
     Lines lines = {"mediaActivated(" + name + ", " + size + ")", "entryActivated(" + name + ")", seek};
@@ -80,16 +61,6 @@ Lines active(const std::string& name, const std::string& size, double position, 
         lines.insert(lines.end(), {name + ": seekTo(" + exactText(position) + ", 0)", name + ": pause()"});
     lines.insert(lines.end(), {name + ": show()", "mediaPlaying(null)"});
     return lines;
-}
-
-Lines playing(const std::string& name, const std::string& size, double position, double delta, double rate)
-{
-    return active(name, size, position, delta, rate);
-}
-
-Lines paused(const std::string& name, const std::string& size, double position, double delta)
-{
-    return active(name, size, position, delta, 0);
 }
 
 Lines join(std::initializer_list<Lines> parts)
@@ -178,11 +149,7 @@ protected:
 
 TEST_F(PlaylistEndToEndTest, PlaylistFileDrivesItsMediaThroughAScriptedClockRun)
 {
-    LoadProgressObserver progress;
-    QSignalSpy progressSpy(&progress, &LoadProgressObserver::progressChanged);
-    QSignalSpy completedSpy(&progress, &LoadProgressObserver::completed);
-    ObservedFactory factory(maker, progress);
-    BuildToPlaylist builder(factory);
+    BuildToPlaylist builder(maker);
 
     // Reading: three bad lines are reported and skipped, the rest become entries that load at once.
     {
@@ -195,36 +162,27 @@ TEST_F(PlaylistEndToEndTest, PlaylistFileDrivesItsMediaThroughAScriptedClockRun)
                                  "Unable to open file: " + missing + "\n" +
                                  "Unable to load TMD file: " + missing + "\n");
     }
-    EXPECT_EQ(maker.requests(), (Lines{"loadMedia(" + files.path("show/intro.mp4") + ", VIDEO)",
-                                       "loadMedia(" + files.path("show/narration.wav") + ", AUDIO)",
-                                       "loadMedia(" + files.path("show/map.png") + ", IMAGE)",
-                                       "loadMedia(" + files.path("show/cam.mp4") + ", VIDEO)",
-                                       "loadMedia(" + files.path("show/intro-copy.mp4") + ", VIDEO)"}));
+    const std::pair<std::string, std::string> loaded[] = {
+        {"intro.mp4", "VIDEO"}, {"narration.wav", "AUDIO"}, {"map.png", "IMAGE"}, {"cam.mp4", "VIDEO"}, {"intro-copy.mp4", "VIDEO"}};
+    Lines requests;
+    Lines transferred;
+    for (const auto& [name, type] : loaded) {
+        requests.push_back("loadMedia(" + files.path("show/" + name) + ", " + type + ")");
+        transferred.push_back(name + ": setMedia(" + files.path("show/" + name) + ")");
+    }
+    EXPECT_EQ(maker.requests(), requests);
     EXPECT_EQ(builder.bookmarks(), Lines{files.path("show/show.bmk")});
-
-    // Progress: the narration is still loading, so four of five files are in.
-    EXPECT_EQ(progressSpy.count(), 5);
-    EXPECT_EQ(progressSpy.last().at(0).toInt(), 80);
-    progress.setInitializationFinished();
-    EXPECT_EQ(completedSpy.count(), 0);
 
     // Transfer in reading order: the copy of the intro shares its start time and is left out; the
     // others get the playlist's volume and mute setting.
     builder.transfer(&playlist);
     EXPECT_FALSE(playlist.hideWhenNotPlaying());
-    EXPECT_EQ(takeJournal(), (Lines{"intro.mp4: setMedia(" + files.path("show/intro.mp4") + ")",
-                                    "narration.wav: setMedia(" + files.path("show/narration.wav") + ")",
-                                    "map.png: setMedia(" + files.path("show/map.png") + ")",
-                                    "cam.mp4: setMedia(" + files.path("show/cam.mp4") + ")",
-                                    "intro-copy.mp4: setMedia(" + files.path("show/intro-copy.mp4") + ")",
-                                    "intro.mp4: setVolume(100)", "intro.mp4: setMuted(false)",
-                                    "narration.wav: setVolume(100)", "narration.wav: setMuted(false)",
-                                    "map.png: setVolume(100)", "map.png: setMuted(false)",
-                                    "cam.mp4: setVolume(100)", "cam.mp4: setMuted(false)"}));
+    for (const char* name : {"intro.mp4", "narration.wav", "map.png", "cam.mp4"})
+        transferred.insert(transferred.end(), {name + std::string(": setVolume(100)"), name + std::string(": setMuted(false)")});
+    EXPECT_EQ(takeJournal(), transferred);
 
+    // The narration finishes loading only now; its window still counts.
     maker.file(mediaPath("narration.wav"))->completeLoading();
-    EXPECT_EQ(progressSpy.last().at(0).toInt(), 100);
-    EXPECT_EQ(completedSpy.count(), 1);
     EXPECT_EQ(playlist.timeRange().begin(), at(100));
     EXPECT_EQ(playlist.timeRange().end(), at(140));
 
@@ -236,32 +194,32 @@ TEST_F(PlaylistEndToEndTest, PlaylistFileDrivesItsMediaThroughAScriptedClockRun)
 
     // Stopped inside the intro: paused at its position.
     clock.setTime(at(105));
-    EXPECT_EQ(takeJournal(), join({paused("intro.mp4", video, 5, 1), before("narration.wav"), before("cam.mp4"),
+    EXPECT_EQ(takeJournal(), join({active("intro.mp4", video, 5, 1), before("narration.wav"), before("cam.mp4"),
                                    before("map.png"), {"mediaActiveChanged(true)"}}));
 
     // Forward in real time: the intro plays at the clock's rate.
     const Lines laterOnesWaiting = join({before("narration.wav"), before("cam.mp4"), before("map.png")});
     clock.playForward();
-    EXPECT_EQ(takeJournal(), join({playing("intro.mp4", video, 5, 1, 1), laterOnesWaiting}));
+    EXPECT_EQ(takeJournal(), join({active("intro.mp4", video, 5, 1, 1), laterOnesWaiting}));
     clock.setTimeScale(2.0);
-    EXPECT_EQ(takeJournal(), join({playing("intro.mp4", video, 5, 1, 2), laterOnesWaiting}));
+    EXPECT_EQ(takeJournal(), join({active("intro.mp4", video, 5, 1, 2), laterOnesWaiting}));
 
     // 3.75 s of wall time at twice real time: 112.5, inside the intro and the narration.
     clock.update(1000.0);
     EXPECT_TRUE(takeJournal().empty()) << "the first update only takes the wall time";
     clock.update(1003.75);
-    EXPECT_EQ(takeJournal(), join({playing("intro.mp4", video, 12.5, 1, 2), playing("narration.wav", video, 2.5, 1, 2),
+    EXPECT_EQ(takeJournal(), join({active("intro.mp4", video, 12.5, 1, 2), active("narration.wav", video, 2.5, 1, 2),
                                    before("cam.mp4"), before("map.png")}));
 
     // Stopped, then reverse: both paused at the clock's position.
-    const Lines pausedAt112 = join({paused("intro.mp4", video, 12.5, 1), paused("narration.wav", video, 2.5, 1),
+    const Lines pausedAt112 = join({active("intro.mp4", video, 12.5, 1), active("narration.wav", video, 2.5, 1),
                                     before("cam.mp4"), before("map.png")});
     clock.stop();
     EXPECT_EQ(takeJournal(), pausedAt112);
     clock.playReverse();
     EXPECT_EQ(takeJournal(), pausedAt112);
     clock.update(1005.0);  // back 2.5 s to 110, the narration's first instant
-    EXPECT_EQ(takeJournal(), join({paused("intro.mp4", video, 10, 1), paused("narration.wav", video, 0, 1),
+    EXPECT_EQ(takeJournal(), join({active("intro.mp4", video, 10, 1), active("narration.wav", video, 0, 1),
                                    before("cam.mp4"), before("map.png")}));
 
     // A jump into the gap between the intro and the camera: everything parked, nothing active.
@@ -277,17 +235,17 @@ TEST_F(PlaylistEndToEndTest, PlaylistFileDrivesItsMediaThroughAScriptedClockRun)
     EXPECT_EQ(takeJournal(), join({allParkedAt122, {"entryActivated(null)"}}));
     clock.setTime(at(130));
     EXPECT_EQ(takeJournal(), join({after("intro.mp4", 20), after("narration.wav", 30),
-                                   paused("cam.mp4", video, 10, 0.5), paused("map.png", picture, 0, 1),
+                                   active("cam.mp4", video, 10, 0.5), active("map.png", picture, 0, 1),
                                    {"mediaActiveChanged(true)"}}));
     clock.update(2000.0);  // one step of 0.1 s: the camera's window has closed
     EXPECT_EQ(takeJournal(), join({after("intro.mp4", 20), after("narration.wav", 30), after("cam.mp4", 10),
-                                   paused("map.png", picture, 0.1, 1)}));
+                                   active("map.png", picture, 0.1, 1)}));
 
     // Real time again: the map plays; the camera, whose TMD file turns real-time playing off, stays paused.
     clock.setRealTime(true);
     EXPECT_EQ(takeJournal(), join({after("intro.mp4", 20), after("narration.wav", 30), after("cam.mp4", 10),
-                                   playing("map.png", picture, 0.1, 1, 2)}));
+                                   active("map.png", picture, 0.1, 1, 2)}));
     clock.setTime(at(127));
     EXPECT_EQ(takeJournal(), join({after("intro.mp4", 20), after("narration.wav", 30),
-                                   paused("cam.mp4", video, 7, 0.5), before("map.png")}));
+                                   active("cam.mp4", video, 7, 0.5), before("map.png")}));
 }
