@@ -24,17 +24,11 @@ VideoQuad* quadOf(const ImageFileWithVideoQuad& file)
     return dynamic_cast<VideoQuad*>(transform->getChild(0));
 }
 
-// The picture as the media file hands it over: the pixmap Qt made of the file, as an image.
-QImage pixmapImage(const QUrl& url)
-{
-    return QPixmap(url.toLocalFile()).toImage();
-}
-
-// The quad's image holds the picture as RGBA bytes, the order its GL_RGBA label promises.
-bool quadHolds(const VideoQuad& quad, const QImage& shown)
+// The quad's image holds the picture file as Qt reads it, as RGBA bytes.
+bool quadHolds(const VideoQuad& quad, const QUrl& url)
 {
     const osg::Image& image = *quad.image();
-    const QImage picture = shown.convertToFormat(QImage::Format_RGBA8888);
+    const QImage picture = QPixmap(url.toLocalFile()).toImage().convertToFormat(QImage::Format_RGBA8888);
     if (image.s() != picture.width() || image.t() != picture.height())
         return false;
     for (int y = 0; y < picture.height(); ++y)
@@ -45,12 +39,9 @@ bool quadHolds(const VideoQuad& quad, const QImage& shown)
 
 }  // namespace
 
-TEST(ImageFileWithVideoQuadTest, PictureSitsOnA320By240QuadUnderATurnedOverTransform)
+TEST(ImageFileWithVideoQuadTest, PictureSitsOnA320By240QuadUnderATransformThatTurnsItRightSideUp)
 {
     ImageFileWithVideoQuad file;
-    auto* transform = dynamic_cast<osg::PositionAttitudeTransform*>(file.outputNode());
-    ASSERT_NE(transform, nullptr);
-    EXPECT_EQ(transform->getAttitude(), osg::Quat(180.0, 0.0, 0.0, 1.0)) << "used unnormalised";
     VideoQuad* quad = quadOf(file);
     ASSERT_NE(quad, nullptr);
     EXPECT_EQ(quad->image()->s(), 320);
@@ -58,13 +49,11 @@ TEST(ImageFileWithVideoQuadTest, PictureSitsOnA320By240QuadUnderATurnedOverTrans
     EXPECT_EQ(file.outputWidget(), nullptr);
 
     // The picture's first row sits at the quad's bottom edge (texture row 0); the transform must
-    // carry that edge to the top so the picture stands right side up.
+    // carry that edge to the top.
     osg::Matrix placement;
-    transform->computeLocalToWorldMatrix(placement, nullptr);
-    const osg::Vec3 firstRowEdge = osg::Vec3(0.0f, -120.0f, 0.0f) * placement;
-    const osg::Vec3 lastRowEdge = osg::Vec3(0.0f, 120.0f, 0.0f) * placement;
-    EXPECT_GT(firstRowEdge.y(), 119.0f);
-    EXPECT_LT(lastRowEdge.y(), -119.0f);
+    static_cast<osg::Transform*>(file.outputNode())->computeLocalToWorldMatrix(placement, nullptr);
+    EXPECT_GT((osg::Vec3(0.0f, -120.0f, 0.0f) * placement).y(), 119.0f);
+    EXPECT_LT((osg::Vec3(0.0f, 120.0f, 0.0f) * placement).y(), -119.0f);
 }
 
 TEST(ImageFileWithVideoQuadTest, ShowCopiesThePictureToTheQuadOnceAfterEachLoad)
@@ -81,9 +70,7 @@ TEST(ImageFileWithVideoQuadTest, ShowCopiesThePictureToTheQuadOnceAfterEachLoad)
     const unsigned int beforeShow = image->getModifiedCount();
     file.show();
     EXPECT_EQ(quad->image(), image) << "the quad keeps its image object";
-    EXPECT_TRUE(quadHolds(*quad, pixmapImage(first)));
-    EXPECT_EQ(image->getModifiedCount(), beforeShow + 1);
-
+    EXPECT_TRUE(quadHolds(*quad, first));
     file.play();
     file.show();
     EXPECT_EQ(image->getModifiedCount(), beforeShow + 1) << "copied once per load";
@@ -93,27 +80,12 @@ TEST(ImageFileWithVideoQuadTest, ShowCopiesThePictureToTheQuadOnceAfterEachLoad)
 
     const QUrl second = fixtures.writePicture("second.jpg", 16, 12, Qt::green, Qt::white);
     file.setMedia(second);
-    EXPECT_TRUE(quadHolds(*quad, pixmapImage(first))) << "loading alone does not touch the quad";
+    EXPECT_TRUE(quadHolds(*quad, first)) << "loading alone does not touch the quad";
     file.show();
-    EXPECT_TRUE(quadHolds(*quad, pixmapImage(second)));
-    EXPECT_EQ(image->getModifiedCount(), beforeShow + 2);
-}
-
-TEST(ImageFileWithVideoQuadTest, AMissingPictureIsInvalidMediaAndLeavesTheQuadAnEmptyImage)
-{
-    testsupport::ImageFixtures fixtures;
-    ImageFileWithVideoQuad file;
-    QSignalSpy complete(&file, &ImageFileWithVideoQuad::loadingComplete);
-    QList<MediaPlayer2::MediaFile::Error> errors;
-    QObject::connect(&file, &ImageFileWithVideoQuad::error,
-                     [&errors](MediaPlayer2::MediaFile::Error error) { errors << error; });
+    EXPECT_TRUE(quadHolds(*quad, second));
 
     file.setMedia(fixtures.writeBrokenPictures().last());
-    EXPECT_EQ(file.mediaStatus(), QMediaPlayer::InvalidMedia);
-    EXPECT_EQ(complete.count(), 1);
-    EXPECT_EQ(errors, QList<MediaPlayer2::MediaFile::Error>{MediaPlayer2::MediaFile::ResourceError});
-
     file.show();
-    EXPECT_EQ(quadOf(file)->image()->s(), 0);
-    EXPECT_EQ(quadOf(file)->image()->t(), 0);
+    EXPECT_EQ(quad->image()->s(), 0) << "a missing picture leaves the quad an empty image";
+    EXPECT_EQ(image->getModifiedCount(), beforeShow + 3);
 }

@@ -9,7 +9,7 @@ using MediaPlayer2::QtImageToOsgImage;
 
 namespace {
 
-// Every pixel different, so a swapped row or pixel shows.
+// Every pixel different, so a swapped row, pixel or channel shows.
 QImage makeNumberedImage(int width, int height, QImage::Format format)
 {
     QImage image(width, height, QImage::Format_ARGB32);
@@ -19,16 +19,17 @@ QImage makeNumberedImage(int width, int height, QImage::Format format)
     return image.convertToFormat(format);
 }
 
-// The osg image holds the picture as RGBA bytes, row for row from the top.
+// The osg image holds the picture as the GL_RGBA bytes it is labelled with, row for row from the top.
 void expectSameMemory(const osg::Image& osgImage, const QImage& picture)
 {
     const QImage qImage = picture.convertToFormat(QImage::Format_RGBA8888);
+    EXPECT_EQ(osgImage.getPixelFormat(), static_cast<GLenum>(GL_RGBA));
+    EXPECT_EQ(osgImage.getDataType(), static_cast<GLenum>(GL_UNSIGNED_BYTE));
     ASSERT_EQ(osgImage.s(), qImage.width());
     ASSERT_EQ(osgImage.t(), qImage.height());
-    for (int y = 0; y < qImage.height(); ++y) {
-        SCOPED_TRACE(testing::Message() << "row " << y);
-        EXPECT_EQ(std::memcmp(osgImage.data(0, y), qImage.constScanLine(y), qImage.width() * 4), 0);
-    }
+    EXPECT_EQ(osgImage.getTotalSizeInBytes(), static_cast<unsigned>(qImage.width() * qImage.height() * 4));
+    for (int y = 0; y < qImage.height(); ++y)
+        EXPECT_EQ(std::memcmp(osgImage.data(0, y), qImage.constScanLine(y), qImage.width() * 4), 0) << "row " << y;
 }
 
 struct ModifiedCounter : osg::BufferData::ModifiedCallback {
@@ -38,38 +39,16 @@ struct ModifiedCounter : osg::BufferData::ModifiedCallback {
 
 }  // namespace
 
-TEST(QtImageToOsgImageTest, ConvertKeepsTheRowOrderAndGivesRgbaBytesWhateverTheQImageFormat)
+TEST(QtImageToOsgImageTest, ConvertGivesRgbaBytesInRowOrderWhateverTheQImageFormat)
 {
-    const QImage qImage = makeNumberedImage(5, 3, QImage::Format_ARGB32);
-    osg::ref_ptr<osg::Image> osgImage = new osg::Image;
-    QtImageToOsgImage().convert(qImage, *osgImage);
-
-    expectSameMemory(*osgImage, qImage);
-    EXPECT_EQ(osgImage->data(1, 2)[0], 11) << "red first, although ARGB32 keeps blue first in memory";
-    EXPECT_EQ(osgImage->data(1, 2)[2], 7 * 3 + 3) << "blue third";
-    EXPECT_EQ(osgImage->r(), 1);
-    EXPECT_EQ(osgImage->getInternalTextureFormat(), GL_RGBA);
-    EXPECT_EQ(osgImage->getPixelFormat(), static_cast<GLenum>(GL_RGBA));
-    EXPECT_EQ(osgImage->getDataType(), static_cast<GLenum>(GL_UNSIGNED_BYTE));
-    EXPECT_EQ(osgImage->getPacking(), 1u);
-    EXPECT_EQ(osgImage->getRowLength(), 0);
-    EXPECT_EQ(osgImage->getAllocationMode(), osg::Image::USE_NEW_DELETE);
-
-    const QImage rgba = makeNumberedImage(5, 3, QImage::Format_RGBA8888);
-    QtImageToOsgImage().convert(rgba, *osgImage);
-    expectSameMemory(*osgImage, rgba);
-}
-
-TEST(QtImageToOsgImageTest, PicturesOfOtherDepthsAreWidenedToFourBytesAPixel)
-{
-    for (QImage::Format format : {QImage::Format_RGB888, QImage::Format_Grayscale8, QImage::Format_Mono,
-                                  QImage::Format_RGB16, QImage::Format_RGBA64}) {
+    for (QImage::Format format : {QImage::Format_ARGB32, QImage::Format_RGBA8888, QImage::Format_RGB888,
+                                  QImage::Format_Grayscale8, QImage::Format_Mono, QImage::Format_RGB16,
+                                  QImage::Format_RGBA64}) {
         SCOPED_TRACE(testing::Message() << "format " << format);
         const QImage qImage = makeNumberedImage(7, 3, format);
         osg::ref_ptr<osg::Image> osgImage = new osg::Image;
         QtImageToOsgImage().convert(qImage, *osgImage);
         expectSameMemory(*osgImage, qImage);
-        EXPECT_EQ(osgImage->getTotalSizeInBytes(), 7u * 3u * 4u);
     }
 }
 
@@ -82,23 +61,18 @@ TEST(QtImageToOsgImageTest, ConvertImageRefillsTheSameTargetAndMarksItModifiedOn
     target->allocateImage(320, 240, 1, GL_RGBA, GL_UNSIGNED_BYTE);
     osg::ref_ptr<ModifiedCounter> counter = new ModifiedCounter;
     target->setModifiedCallback(counter);
-    const unsigned int modifiedBefore = target->getModifiedCount();
     converter.setOsgImage(target);
-    EXPECT_EQ(target->referenceCount(), 2);
 
     const QImage picture = makeNumberedImage(6, 4, QImage::Format_RGB32);
     converter.convertImage(picture);
     expectSameMemory(*target, picture);
-    EXPECT_EQ(target->getModifiedCount(), modifiedBefore + 1);
     EXPECT_EQ(counter->calls, 1);
     EXPECT_EQ(target->getModifiedCallback(), counter.get());
 
     converter.convertImage(QImage());
     EXPECT_EQ(target->s(), 0);
-    EXPECT_EQ(target->t(), 0);
     EXPECT_EQ(counter->calls, 2);
 
-    osg::ref_ptr<osg::Image> other = new osg::Image;
-    converter.setOsgImage(other);
+    converter.setOsgImage(new osg::Image);
     EXPECT_EQ(target->referenceCount(), 1) << "the previous target is released";
 }
