@@ -3,15 +3,12 @@
 #include "support/OffscreenView.h"
 
 #include <osg/Array>
-#include <osg/Group>
-#include <osg/PrimitiveSet>
 #include <osg/StateSet>
 #include <osg/TextureRectangle>
 #include <osg/io_utils>
 #include <osgUtil/UpdateVisitor>
 
 #include <QByteArray>
-#include <QColor>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -24,16 +21,20 @@ using MediaPlayer2::VideoQuad;
 
 namespace {
 
+std::vector<osg::Vec3> verticesOf(const osg::Geometry& geometry)
+{
+    const auto* vertices = dynamic_cast<const osg::Vec3Array*>(geometry.getVertexArray());
+    return vertices ? std::vector<osg::Vec3>(vertices->begin(), vertices->end()) : std::vector<osg::Vec3>();
+}
+
 std::vector<osg::Vec3> verticesOf(const VideoQuad& quad)
 {
-    const auto* vertices = dynamic_cast<const osg::Vec3Array*>(quad.getDrawable(0)->asGeometry()->getVertexArray());
-    return vertices ? std::vector<osg::Vec3>(vertices->begin(), vertices->end()) : std::vector<osg::Vec3>();
+    return verticesOf(*quad.getDrawable(0)->asGeometry());
 }
 
 std::vector<osg::Vec2> texCoordsOf(const VideoQuad& quad)
 {
-    const auto* texCoords =
-        dynamic_cast<const osg::Vec2Array*>(quad.getDrawable(0)->asGeometry()->getTexCoordArray(0));
+    const auto* texCoords = dynamic_cast<const osg::Vec2Array*>(quad.getDrawable(0)->asGeometry()->getTexCoordArray(0));
     return texCoords ? std::vector<osg::Vec2>(texCoords->begin(), texCoords->end()) : std::vector<osg::Vec2>();
 }
 
@@ -42,7 +43,7 @@ std::vector<osg::Vec3> expectedVertices(float h, float k)
     return {{-h, -k, 0}, {h, -k, 0}, {h, k, 0}, {-h, k, 0}};
 }
 
-std::vector<osg::Vec2> expectedTexCoords(float s, float t, bool flipped)
+std::vector<osg::Vec2> expectedTexCoords(float s, float t, bool flipped = false)
 {
     if (flipped)
         return {{0, t}, {s, t}, {s, 0}, {0, 0}};
@@ -78,119 +79,66 @@ void paintTopRedBottomBlue(osg::Image& image)
 const osg::Vec4ub kRed(255, 0, 0, 255);
 const osg::Vec4ub kBlue(0, 0, 255, 255);
 const osg::Vec4ub kBlack(0, 0, 0, 255);
-const osg::Vec4ub kTranslucentWhite(255, 255, 255, 79);
 
-osg::Vec4ub pixelOf(const osg::Image& image, int x, int y)
+// A red cross on translucent white, 32 pixels square, on a quad of its size.
+void expectPlaceholder(const VideoQuad& quad)
 {
-    const unsigned char* pixel = image.data(x, y);
-    return osg::Vec4ub(pixel[0], pixel[1], pixel[2], pixel[3]);
-}
-
-void expectPlaceholder(const osg::Image& image)
-{
+    const osg::Image& image = *quad.image();
     ASSERT_EQ(image.s(), 32);
     ASSERT_EQ(image.t(), 32);
     ASSERT_EQ(image.getPixelFormat(), static_cast<GLenum>(GL_RGBA));
-    ASSERT_EQ(image.getDataType(), static_cast<GLenum>(GL_UNSIGNED_BYTE));
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
-            EXPECT_EQ(pixelOf(image, x, y), x == y || x == 31 - y ? kRed : kTranslucentWhite)
-                << "pixel " << x << "," << y;
+            const unsigned char* pixel = image.data(x, y);
+            const osg::Vec4ub expected = x == y || x == 31 - y ? kRed : osg::Vec4ub(255, 255, 255, 79);
+            EXPECT_EQ(osg::Vec4ub(pixel[0], pixel[1], pixel[2], pixel[3]), expected) << "pixel " << x << "," << y;
         }
     }
+    EXPECT_EQ(verticesOf(quad), expectedVertices(16, 16));
 }
 
 }  // namespace
 
-TEST(VideoQuadTest, SizedQuadIsATransparentBlackPixelSizedTexturedRectangle)
+TEST(VideoQuadTest, SizedQuadIsABlendedUnlitPixelSizedRectangleTextureOfTransparentBlack)
 {
     osg::ref_ptr<VideoQuad> quad = new VideoQuad(320, 240);
-
     osg::Image* image = quad->image();
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->s(), 320);
-    EXPECT_EQ(image->t(), 240);
-    EXPECT_EQ(image->r(), 1);
+    ASSERT_EQ(image->getTotalSizeInBytes(), 320u * 240u * 4u);
     EXPECT_EQ(image->getPixelFormat(), static_cast<GLenum>(GL_RGBA));
-    EXPECT_EQ(image->getDataType(), static_cast<GLenum>(GL_UNSIGNED_BYTE));
     const std::vector<unsigned char> zeros(320 * 240 * 4, 0);
     EXPECT_EQ(std::memcmp(image->data(), zeros.data(), zeros.size()), 0);
-
-    ASSERT_EQ(quad->getNumDrawables(), 1u);
-    const osg::Geometry* geometry = quad->getDrawable(0)->asGeometry();
-    ASSERT_NE(geometry, nullptr);
     EXPECT_EQ(verticesOf(*quad), expectedVertices(160, 120));
-    EXPECT_EQ(texCoordsOf(*quad), expectedTexCoords(320, 240, false));
-    EXPECT_EQ(geometry->getVertexArray()->getBinding(), osg::Array::BIND_PER_VERTEX);
-    EXPECT_EQ(geometry->getTexCoordArray(0)->getBinding(), osg::Array::BIND_PER_VERTEX);
-    EXPECT_EQ(geometry->getNormalArray(), nullptr);
+    EXPECT_EQ(texCoordsOf(*quad), expectedTexCoords(320, 240));
 
-    const auto* colors = dynamic_cast<const osg::Vec4Array*>(geometry->getColorArray());
-    ASSERT_NE(colors, nullptr);
-    ASSERT_EQ(colors->size(), 1u);
-    EXPECT_EQ((*colors)[0], osg::Vec4(1, 1, 1, 1));
-    EXPECT_EQ(colors->getBinding(), osg::Array::BIND_OVERALL);
-
-    ASSERT_EQ(geometry->getNumPrimitiveSets(), 1u);
-    const auto* fan = dynamic_cast<const osg::DrawArrays*>(geometry->getPrimitiveSet(0));
-    ASSERT_NE(fan, nullptr);
-    EXPECT_EQ(fan->getMode(), static_cast<GLenum>(GL_TRIANGLE_FAN));
-    EXPECT_EQ(fan->getFirst(), 0);
-    EXPECT_EQ(fan->getCount(), 4);
-
-    const osg::StateSet* stateSet = geometry->getStateSet();
+    const osg::StateSet* stateSet = quad->getDrawable(0)->getStateSet();
     ASSERT_NE(stateSet, nullptr);
-    const auto* texture = dynamic_cast<const osg::TextureRectangle*>(
-        stateSet->getTextureAttribute(0, osg::StateAttribute::TEXTURE));
+    const auto* texture =
+        dynamic_cast<const osg::TextureRectangle*>(stateSet->getTextureAttribute(0, osg::StateAttribute::TEXTURE));
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->getImage(), image);
-    EXPECT_EQ(texture->getFilter(osg::Texture::MIN_FILTER), osg::Texture::LINEAR);
-    EXPECT_EQ(texture->getFilter(osg::Texture::MAG_FILTER), osg::Texture::LINEAR);
-    EXPECT_EQ(texture->getWrap(osg::Texture::WRAP_S), osg::Texture::CLAMP_TO_EDGE);
-    EXPECT_EQ(texture->getWrap(osg::Texture::WRAP_T), osg::Texture::CLAMP_TO_EDGE);
-    EXPECT_EQ(stateSet->getTextureMode(0, GL_TEXTURE_RECTANGLE), osg::StateAttribute::ON);
     EXPECT_EQ(stateSet->getMode(GL_BLEND), osg::StateAttribute::ON);
     EXPECT_EQ(stateSet->getMode(GL_LIGHTING), osg::StateAttribute::OFF);
-    EXPECT_EQ(stateSet->getAttribute(osg::StateAttribute::BLENDFUNC), nullptr);
-    EXPECT_EQ(stateSet->getRenderingHint(), osg::StateSet::DEFAULT_BIN);
-}
 
-TEST(VideoQuadTest, OddSizesLoseHalfAUnitOnEachSideWhileTheTextureSpansTheImage)
-{
-    osg::ref_ptr<VideoQuad> quad = new VideoQuad(101, 51);
-    EXPECT_EQ(verticesOf(*quad), expectedVertices(50, 25));
-    EXPECT_EQ(texCoordsOf(*quad), expectedTexCoords(101, 51, false));
-
-    osg::ref_ptr<osg::Image> image = new osg::Image;
-    image->allocateImage(7, 3, 1, GL_RGBA, GL_UNSIGNED_BYTE);
-    osg::ref_ptr<osg::Geometry> geometry = VideoQuad::makeGeometryForImage(image);
+    // Odd sizes lose half a unit on each side while the texture spans the image.
+    osg::ref_ptr<VideoQuad> odd = new VideoQuad(101, 51);
+    EXPECT_EQ(verticesOf(*odd), expectedVertices(50, 25));
+    EXPECT_EQ(texCoordsOf(*odd), expectedTexCoords(101, 51));
+    osg::ref_ptr<osg::Image> small = new osg::Image;
+    small->allocateImage(7, 3, 1, GL_RGBA, GL_UNSIGNED_BYTE);
+    osg::ref_ptr<osg::Geometry> geometry = VideoQuad::makeGeometryForImage(small);
     EXPECT_EQ(geometry->referenceCount(), 1);
-    const auto* vertices = dynamic_cast<const osg::Vec3Array*>(geometry->getVertexArray());
-    ASSERT_NE(vertices, nullptr);
-    EXPECT_EQ(std::vector<osg::Vec3>(vertices->begin(), vertices->end()), expectedVertices(3, 1));
-}
-
-TEST(VideoQuadTest, FlippingSwapsOnlyTheVerticalTextureCoordinatesAndRepeatingItChangesNothing)
-{
-    osg::ref_ptr<VideoQuad> quad = new VideoQuad(320, 240);
-    quad->setFlipVertical(true);
-    EXPECT_EQ(texCoordsOf(*quad), expectedTexCoords(320, 240, true));
-    EXPECT_EQ(verticesOf(*quad), expectedVertices(160, 120));
-
-    const osg::Array* flippedCoords = quad->getDrawable(0)->asGeometry()->getTexCoordArray(0);
-    quad->setFlipVertical(true);
-    EXPECT_EQ(quad->getDrawable(0)->asGeometry()->getTexCoordArray(0), flippedCoords);
-
-    quad->setFlipVertical(false);
-    EXPECT_EQ(texCoordsOf(*quad), expectedTexCoords(320, 240, false));
+    EXPECT_EQ(verticesOf(*geometry), expectedVertices(3, 1));
 }
 
 TEST(VideoQuadTest, UpdateTraversalFollowsTheImageSizeOnceAndKeepsTheFlipAndOtherCallbacks)
 {
-    osg::ref_ptr<osg::Group> root = new osg::Group;
     osg::ref_ptr<VideoQuad> quad = new VideoQuad(320, 240);
-    root->addChild(quad);
     quad->setFlipVertical(true);
+    EXPECT_EQ(texCoordsOf(*quad), expectedTexCoords(320, 240, true));
+    const osg::Array* flippedCoords = quad->getDrawable(0)->asGeometry()->getTexCoordArray(0);
+    quad->setFlipVertical(true);
+    EXPECT_EQ(quad->getDrawable(0)->asGeometry()->getTexCoordArray(0), flippedCoords) << "flipping again changes nothing";
+
     int laterCallbackRuns = 0;
     quad->addUpdateCallback(new osg::NodeCallback);  // a plain link must pass the traversal on
     struct Counter : osg::NodeCallback {
@@ -204,40 +152,29 @@ TEST(VideoQuadTest, UpdateTraversalFollowsTheImageSizeOnceAndKeepsTheFlipAndOthe
     };
     quad->addUpdateCallback(new Counter(laterCallbackRuns));
 
-    runUpdateTraversal(*root, 1);
-    EXPECT_EQ(verticesOf(*quad), expectedVertices(160, 120));
-    EXPECT_EQ(laterCallbackRuns, 1);
-
     quad->image()->allocateImage(640, 480, 1, GL_RGBA, GL_UNSIGNED_BYTE);
     EXPECT_EQ(verticesOf(*quad), expectedVertices(160, 120)) << "the quad follows only in the update traversal";
-    runUpdateTraversal(*root, 2);
+    runUpdateTraversal(*quad, 1);
     EXPECT_EQ(verticesOf(*quad), expectedVertices(320, 240));
     EXPECT_EQ(texCoordsOf(*quad), expectedTexCoords(640, 480, true));
-    EXPECT_EQ(laterCallbackRuns, 2);
+    EXPECT_EQ(laterCallbackRuns, 1);
 
-    const osg::Geometry* geometry = quad->getDrawable(0)->asGeometry();
-    const osg::Array* vertices = geometry->getVertexArray();
-    const osg::Array* texCoords = geometry->getTexCoordArray(0);
-    runUpdateTraversal(*root, 3);
-    EXPECT_EQ(geometry->getVertexArray(), vertices) << "same size, no rebuild";
-    EXPECT_EQ(geometry->getTexCoordArray(0), texCoords);
+    const osg::Array* vertices = quad->getDrawable(0)->asGeometry()->getVertexArray();
+    runUpdateTraversal(*quad, 2);
+    EXPECT_EQ(quad->getDrawable(0)->asGeometry()->getVertexArray(), vertices) << "same size, no rebuild";
 
     quad->image()->allocateImage(640, 481, 1, GL_RGBA, GL_UNSIGNED_BYTE);
-    runUpdateTraversal(*root, 4);
-    EXPECT_EQ(verticesOf(*quad), expectedVertices(320, 240));
+    runUpdateTraversal(*quad, 3);
     EXPECT_EQ(texCoordsOf(*quad), expectedTexCoords(640, 481, true)) << "a change of height alone counts";
-}
+    quad->setFlipVertical(false);
+    EXPECT_EQ(texCoordsOf(*quad), expectedTexCoords(640, 481));
 
-TEST(VideoQuadTest, DegenerateSizeStaysAtTheOriginUntilAWriterSizesTheImage)
-{
-    osg::ref_ptr<VideoQuad> quad = new VideoQuad(-1, -1);
-    ASSERT_NE(quad->image(), nullptr);
-    EXPECT_EQ(verticesOf(*quad), expectedVertices(0, 0));
-
-    quad->image()->allocateImage(64, 48, 1, GL_RGBA, GL_UNSIGNED_BYTE);
-    runUpdateTraversal(*quad, 1);
-    EXPECT_EQ(verticesOf(*quad), expectedVertices(32, 24));
-    EXPECT_EQ(texCoordsOf(*quad), expectedTexCoords(64, 48, false));
+    // A quad made without a size stays at the origin until a writer sizes its image.
+    osg::ref_ptr<VideoQuad> unsized = new VideoQuad(-1, -1);
+    EXPECT_EQ(verticesOf(*unsized), expectedVertices(0, 0));
+    unsized->image()->allocateImage(64, 48, 1, GL_RGBA, GL_UNSIGNED_BYTE);
+    runUpdateTraversal(*unsized, 1);
+    EXPECT_EQ(verticesOf(*unsized), expectedVertices(32, 24));
 }
 
 TEST(VideoQuadTest, ImageFileIsReadThroughOsgAndUnreadableFilesShowARedCross)
@@ -248,40 +185,26 @@ TEST(VideoQuadTest, ImageFileIsReadThroughOsgAndUnreadableFilesShowARedCross)
     picture.fill(QColor(0, 255, 0));
     const QString pngPath = dir.filePath("green.png");
     ASSERT_TRUE(picture.save(pngPath));
-
     osg::ref_ptr<VideoQuad> fromPng = new VideoQuad(pngPath.toStdString());
-    ASSERT_EQ(fromPng->image()->s(), 6);
-    ASSERT_EQ(fromPng->image()->t(), 4);
     EXPECT_EQ(verticesOf(*fromPng), expectedVertices(3, 2));
     const unsigned char* pixel = fromPng->image()->data(0, 0);
-    EXPECT_EQ(pixel[0], 0);
-    EXPECT_EQ(pixel[1], 255);
-    EXPECT_EQ(pixel[2], 0);
+    EXPECT_EQ(osg::Vec3ub(pixel[0], pixel[1], pixel[2]), osg::Vec3ub(0, 255, 0));
 
-    {
-        SCOPED_TRACE("missing file");
-        osg::ref_ptr<VideoQuad> missing = new VideoQuad(dir.filePath("missing.png").toStdString());
-        expectPlaceholder(*missing->image());
-        EXPECT_EQ(verticesOf(*missing), expectedVertices(16, 16));
-        EXPECT_EQ(texCoordsOf(*missing), expectedTexCoords(32, 32, false));
-    }
-    const std::vector<std::pair<QString, QByteArray>> broken = {
+    QFile png(pngPath);
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    const std::pair<QString, QByteArray> broken[] = {
         {"noise.png", QByteArray::fromHex("1337a0ff00feedface00ff0102030405")},
         {"empty.png", QByteArray()},
-        {"truncated.png", [&] {
-             QFile file(pngPath);
-             file.open(QIODevice::ReadOnly);
-             return file.readAll().left(20);
-         }()},
+        {"truncated.png", png.readAll().left(20)},
     };
     for (const auto& [name, content] : broken) {
-        SCOPED_TRACE(name.toStdString());
         QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
-        file.close();
-        osg::ref_ptr<VideoQuad> quad = new VideoQuad(file.fileName().toStdString());
-        expectPlaceholder(*quad->image());
+    }
+    for (const char* name : {"missing.png", "noise.png", "empty.png", "truncated.png"}) {
+        SCOPED_TRACE(name);
+        expectPlaceholder(*new VideoQuad(dir.filePath(name).toStdString()));
     }
 }
 
@@ -289,11 +212,15 @@ TEST(VideoQuadTest, DecoderRowsShowRightSideUpOnceFlippedAndResizedPicturesFillT
 {
     constexpr int kViewWidth = 64;
     constexpr int kViewHeight = 32;
-    osg::ref_ptr<VideoQuad> quad = new VideoQuad(kViewWidth, kViewHeight);
+    osg::ref_ptr<VideoQuad> quad = new VideoQuad(-1, -1);
     testsupport::OffscreenView view(kViewWidth, kViewHeight, quad);
     if (!view.valid())
         GTEST_SKIP() << "no display for an OpenGL context";
+    view.frame();
+    EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, kViewHeight / 2), kBlack) << "no picture, nothing drawn";
 
+    // A writer sizes the picture; the frame's update traversal fits the quad to it.
+    quad->image()->allocateImage(kViewWidth, kViewHeight, 1, GL_RGBA, GL_UNSIGNED_BYTE);
     paintTopRedBottomBlue(*quad->image());
     view.frame();
     EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, 2), kBlue);  // first row drawn at the bottom
@@ -301,12 +228,10 @@ TEST(VideoQuadTest, DecoderRowsShowRightSideUpOnceFlippedAndResizedPicturesFillT
 
     quad->setFlipVertical(true);
     view.frame();
-    EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, 2), kRed);
-    EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, kViewHeight - 3), kBlue);
     EXPECT_EQ(view.pixelFromTop(2, 2), kRed);
     EXPECT_EQ(view.pixelFromTop(kViewWidth - 3, kViewHeight - 3), kBlue);
 
-    // A writer halves the picture: the frame's update traversal shrinks the quad to the middle.
+    // A writer halves the picture: the quad shrinks to the middle.
     quad->image()->allocateImage(kViewWidth / 2, kViewHeight / 2, 1, GL_RGBA, GL_UNSIGNED_BYTE);
     paintTopRedBottomBlue(*quad->image());
     view.frame();
@@ -314,23 +239,4 @@ TEST(VideoQuadTest, DecoderRowsShowRightSideUpOnceFlippedAndResizedPicturesFillT
     EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, 3 * kViewHeight / 4 - 3), kBlue);
     EXPECT_EQ(view.pixelFromTop(2, 2), kBlack);
     EXPECT_EQ(view.pixelFromTop(kViewWidth / 2, kViewHeight - 2), kBlack);
-}
-
-TEST(VideoQuadTest, AQuadWithoutAPictureDrawsNothingUntilAWriterGivesItOne)
-{
-    constexpr int kViewSize = 16;
-    osg::ref_ptr<VideoQuad> quad = new VideoQuad(-1, -1);
-    testsupport::OffscreenView view(kViewSize, kViewSize, quad);
-    if (!view.valid())
-        GTEST_SKIP() << "no display for an OpenGL context";
-
-    view.frame();
-    EXPECT_EQ(view.pixelFromTop(kViewSize / 2, kViewSize / 2), kBlack);
-
-    quad->image()->allocateImage(kViewSize, kViewSize, 1, GL_RGBA, GL_UNSIGNED_BYTE);
-    quad->setFlipVertical(true);
-    paintTopRedBottomBlue(*quad->image());
-    view.frame();
-    EXPECT_EQ(view.pixelFromTop(kViewSize / 2, 1), kRed);
-    EXPECT_EQ(view.pixelFromTop(kViewSize / 2, kViewSize - 2), kBlue);
 }
