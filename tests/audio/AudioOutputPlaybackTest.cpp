@@ -45,12 +45,6 @@ std::string describe(const std::vector<ToneRun>& runs)
     return text;
 }
 
-// A run heard from its start to its end without a stall of the device around it.
-bool heardWhole(const std::vector<ToneRun>& tones, std::size_t i)
-{
-    return i > 0 && i + 1 < tones.size() && !tones[i].gapBefore && !tones[i].gapInside && !tones[i + 1].gapBefore;
-}
-
 // The run after another is the next segment, or a later one after a stall of the device, which
 // makes the sink catch up with the clock.
 void expectFollows(const ToneRun& run, const ToneRun& previous, const std::vector<ToneRun>& tones)
@@ -69,7 +63,9 @@ void expectConsecutiveWholeSegments(const std::vector<ToneRun>& tones, const Ton
     ASSERT_GE(tones.size(), atLeast) << describe(tones);
     for (std::size_t i = 1; i < tones.size(); ++i) {
         expectFollows(tones[i], tones[i - 1], tones);
-        if (heardWhole(tones, i)) {
+        // Heard from its start to its end without a stall of the device around it.
+        const bool heardWhole = i + 1 < tones.size() && !tones[i].gapBefore && !tones[i].gapInside && !tones[i + 1].gapBefore;
+        if (heardWhole) {
             EXPECT_NEAR(static_cast<double>(tones[i].frames), track.segmentFrames(), SEGMENT_LENGTH_SHARE * track.segmentFrames())
                 << describe(tones);
         }
@@ -89,106 +85,60 @@ protected:
     SinkRecorder& sound() { return *recorder; }
 };
 
-TEST_P(AudioOutputTest, SoundsOnlyWhilePlaying)
+// What is heard is the clock's media time: whole segments in order from the clock's one on, and
+// after a seek while playing, the rest of the target's segment and then the next one whole. Audio for
+// rate 2 arrives resampled to half the samples per media second and plays twice as fast; the sink
+// counts each playing second as two media seconds, so it stays with the clock. (Play, pause, seek and
+// mute through the whole pipeline are heard in the pipeline suite.)
+TEST_P(AudioOutputTest, PlaysTheToneOfTheClocksMediaTimeAtEveryRateAndAfterASeek)
 {
-    AudioOutputRig rig(GetParam());
-    const ToneTrack track(0.0, 4.0);
-    rig.feed(track.blocks());
-    EXPECT_TRUE(sound().waitForSilence(STEADY_SECONDS, STEADY_SECONDS + 0.1)) << "sound before play";
+    struct Run {
+        double rate, start;
+        double recordSeconds;  // long enough at rate 1 for the sink to drop audio played over two seconds ago
+        double seekTarget, feedFrom, afterSeekSeconds;
+        int landing;
+        double landedShare, tolerance;  // of the landing segment heard: 23.1 to 23.5 is four fifths
+    };
+    for (const Run& run : {Run{1.0, 10.0, 2.4, 14.75, 14.5, 1.2, 9, 0.5, 0.2}, Run{2.0, 20.0, 1.3, 23.1, 23.0, 0.8, 6, 0.8, 0.25}}) {
+        SCOPED_TRACE(::testing::Message() << "rate " << run.rate);
+        AudioOutputRig rig(GetParam());
+        rig.setPlaybackRate(run.rate);
+        const ToneTrack track(run.start, run.start + 6.0, run.rate);
+        rig.seek(run.start);
+        rig.feed(track.blocks());
+        rig.play();
+        ASSERT_TRUE(sound().waitForSound(0.05, REACTION_LIMIT_SECONDS));
+        const double clockAtStart = rig.clockTime();
+        const std::vector<ToneRun> tones = heardTonesOf(sound().record(run.recordSeconds));
+        expectConsecutiveWholeSegments(tones, track, 4);
+        // The first tone heard is the clock's, within the latency of the device and the recorder.
+        const auto first = std::find_if(tones.begin(), tones.end(), [](const ToneRun& heard) { return heard.segment >= 0; });
+        ASSERT_NE(first, tones.end()) << describe(tones);
+        EXPECT_GE(first->segment, track.segmentAt(clockAtStart - 0.15 * run.rate)) << describe(tones);
+        EXPECT_LE(first->segment, track.segmentAt(clockAtStart + 0.15 * run.rate)) << describe(tones);
 
-    rig.play();
-    ASSERT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS));
-
-    // Paused, the frame tick goes on synchronising to the frozen clock, and must not wake it.
-    rig.pause();
-    ASSERT_TRUE(sound().waitForSilence(0.1, REACTION_LIMIT_SECONDS));
-    EXPECT_LE(peakOf(sound().record(STEADY_SECONDS)), 100) << "sound while paused";
-
-    rig.play();
-    ASSERT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "no sound after resuming";
-
-    // A seek drops all queued audio: silence until audio for the new time arrives.
-    rig.seek(3.0);
-    ASSERT_TRUE(sound().waitForSilence(0.1, REACTION_LIMIT_SECONDS));
-    EXPECT_LE(peakOf(sound().record(STEADY_SECONDS)), 100) << "sound after stop";
-    rig.feed(blocksFrom(track.blocks(), 3.0));
-    ASSERT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "no sound for new audio";
-
-    // Run dry at the end of the audio, then go on when audio for the clock's time arrives.
-    ASSERT_TRUE(sound().waitForSilence(STEADY_SECONDS, REACTION_LIMIT_SECONDS));
-    const double now = rig.clockTime();
-    rig.feed(ToneTrack(now, now + 1.0).blocks());
-    EXPECT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "no sound after running dry";
-}
-
-TEST_P(AudioOutputTest, PlaysTheToneOfTheClocksMediaTime)
-{
-    AudioOutputRig rig(GetParam());
-    const ToneTrack track(10.0, 16.0);
-    rig.seek(10.0);
-    rig.feed(track.blocks());
-    rig.play();
-    ASSERT_TRUE(sound().waitForSound(0.05, REACTION_LIMIT_SECONDS));
-    const double clockAtStart = rig.clockTime();
-    // Long enough for the sink to drop audio played more than two seconds ago on the way.
-    const std::vector<ToneRun> tones = heardTonesOf(sound().record(2.4));
-    expectConsecutiveWholeSegments(tones, track, 4);
-    ASSERT_FALSE(tones.empty());
-    // What is heard is what the clock says, within the latency of the device and the recorder.
-    EXPECT_GE(tones.front().segment, track.segmentAt(clockAtStart - 0.15));
-    EXPECT_LE(tones.front().segment, track.segmentAt(clockAtStart + 0.15));
-
-    // After a seek while playing, audio arriving from before the target is played from the target
-    // on: the rest of its segment, then the next one whole.
-    const std::size_t mark = sound().mark();
-    rig.seek(14.75);
-    rig.feed(blocksFrom(track.blocks(), 14.5));
-    const std::vector<ToneRun> afterSeek = heardTonesOf(sound().recordFrom(mark, 1.2));
-    const auto landed = std::find_if(afterSeek.begin(), afterSeek.end(), [](const ToneRun& run) { return run.segment >= 9; });
-    ASSERT_NE(landed, afterSeek.end()) << describe(afterSeek);
-    EXPECT_EQ(landed->segment, 9) << describe(afterSeek);
-    ASSERT_NE(landed + 1, afterSeek.end()) << describe(afterSeek);
-    expectFollows(*(landed + 1), *landed, afterSeek);
-    if (!landed->gapInside && !(landed + 1)->gapBefore) {
-        EXPECT_NEAR(static_cast<double>(landed->frames), track.segmentFrames() / 2, 0.2 * track.segmentFrames())
-            << describe(afterSeek);
+        const std::size_t mark = sound().mark();
+        rig.seek(run.seekTarget);
+        rig.feed(blocksFrom(track.blocks(), run.feedFrom));
+        const std::vector<ToneRun> afterSeek = heardTonesOf(sound().recordFrom(mark, run.afterSeekSeconds));
+        const auto landed = std::find_if(afterSeek.begin(), afterSeek.end(),
+                                         [&run](const ToneRun& heard) { return heard.segment >= run.landing; });
+        ASSERT_NE(landed, afterSeek.end()) << describe(afterSeek);
+        EXPECT_EQ(landed->segment, run.landing) << describe(afterSeek);
+        ASSERT_NE(landed + 1, afterSeek.end()) << describe(afterSeek);
+        expectFollows(*(landed + 1), *landed, afterSeek);
+        if (!landed->gapInside && !(landed + 1)->gapBefore) {
+            EXPECT_NEAR(static_cast<double>(landed->frames), run.landedShare * track.segmentFrames(),
+                        run.tolerance * track.segmentFrames())
+                << describe(afterSeek);
+        }
     }
 }
 
-// Audio for rate 2 arrives resampled to half the samples per media second and plays twice as
-// fast; the sink counts each playing second as two media seconds, so it stays with the clock.
-TEST_P(AudioOutputTest, StaysWithTheClockAtDoubleRate)
+TEST_P(AudioOutputTest, VolumeScalesTheSoundAndZeroSilencesItWhileTheFrameTickGoesOn)
 {
     AudioOutputRig rig(GetParam());
-    rig.setPlaybackRate(2.0);
-    const ToneTrack track(20.0, 26.0, 2.0);
-    rig.seek(20.0);
-    rig.feed(track.blocks());
-    rig.play();
-    ASSERT_TRUE(sound().waitForSound(0.05, REACTION_LIMIT_SECONDS));
-    expectConsecutiveWholeSegments(heardTonesOf(sound().record(1.3)), track, 4);
-
-    const std::size_t mark = sound().mark();
-    rig.seek(23.1);
-    rig.feed(blocksFrom(track.blocks(), 23.0));
-    const std::vector<ToneRun> afterSeek = heardTonesOf(sound().recordFrom(mark, 0.8));
-    const auto landed = std::find_if(afterSeek.begin(), afterSeek.end(), [](const ToneRun& run) { return run.segment >= 6; });
-    ASSERT_NE(landed, afterSeek.end()) << describe(afterSeek);
-    EXPECT_EQ(landed->segment, 6) << describe(afterSeek);
-    ASSERT_NE(landed + 1, afterSeek.end()) << describe(afterSeek);
-    expectFollows(*(landed + 1), *landed, afterSeek);
-    // 23.1 to 23.5 is four fifths of the segment.
-    if (!landed->gapInside && !(landed + 1)->gapBefore) {
-        EXPECT_NEAR(static_cast<double>(landed->frames), 0.8 * track.segmentFrames(), 0.25 * track.segmentFrames())
-            << describe(afterSeek);
-    }
-}
-
-TEST_P(AudioOutputTest, VolumeScalesTheSoundAndZeroSilencesIt)
-{
-    AudioOutputRig rig(GetParam());
-    const ToneTrack track(0.0, 6.0);
-    rig.feed(track.blocks());
+    rig.feed(ToneTrack(0.0, 6.0).blocks());
     rig.play();
     ASSERT_TRUE(sound().waitForSound(0.05, REACTION_LIMIT_SECONDS));
     const double full = loudnessOf(sound().record(STEADY_SECONDS));
@@ -201,10 +151,6 @@ TEST_P(AudioOutputTest, VolumeScalesTheSoundAndZeroSilencesIt)
     rig.setVolume(0.0);
     ASSERT_TRUE(sound().waitForSilence(0.1, REACTION_LIMIT_SECONDS));
     EXPECT_LE(peakOf(sound().record(STEADY_SECONDS)), 100) << "sound while muted";
-
-    rig.setVolume(1.0);
-    ASSERT_TRUE(sound().waitForSound(0.1, REACTION_LIMIT_SECONDS));
-    EXPECT_NEAR(loudnessOf(sound().record(STEADY_SECONDS)) / full, 1.0, 0.1);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothThreadingModes, AudioOutputTest, ::testing::Values(Threading::Off, Threading::On),

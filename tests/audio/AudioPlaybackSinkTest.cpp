@@ -131,46 +131,34 @@ TEST_F(AudioPlaybackSinkTest, RepositionsAPlayingOutputOnlyWhenOutOfStep)
     EXPECT_NEAR(sink.mediaTime(), 1.0, 1e-4);
 }
 
-TEST_F(AudioPlaybackSinkTest, StopKeepsTheTimeWherePlayingStoppedAndDropsTheQueue)
-{
-    sink.bufferAudioData(silence(SAMPLE_RATE), 10.0);
-    sink.synchronize(10.5, TOLERANCE);
-    sink.stop();
-    EXPECT_EQ(sink.queueByteLength(), 0);
-    EXPECT_NEAR(sink.mediaTime(), 10.5, 1e-4);
-    EXPECT_EQ(sink.state(), AudioPlaybackSink::Stopped);
-
-    sink.bufferAudioData(silence(SAMPLE_RATE), 20.0);
-    EXPECT_DOUBLE_EQ(sink.mediaTime(), 20.0);
-}
-
-TEST_F(AudioPlaybackSinkTest, MapsPlayingTimeToMediaTimeAtThePlaybackRate)
+TEST_F(AudioPlaybackSinkTest, MapsPlayingTimeToMediaTimeAtTheRateAndStopKeepsTheTimeWherePlayingStopped)
 {
     sink.bufferAudioData(silence(SAMPLE_RATE), 10.0);
     sink.synchronize(10.5, TOLERANCE);
     sink.setPlaybackRate(2.0);
-    EXPECT_DOUBLE_EQ(sink.playbackRate(), 2.0);
     EXPECT_EQ(sink.queueByteLength(), 0);
     EXPECT_NEAR(sink.mediaTime(), 10.5, 1e-4);
-
-    // Rates that cannot be played are ignored.
-    sink.setPlaybackRate(0.0);
+    sink.setPlaybackRate(0.0);  // rates that cannot be played are ignored
     sink.setPlaybackRate(-1.0);
     EXPECT_DOUBLE_EQ(sink.playbackRate(), 2.0);
 
     // Blocks resampled for rate 2 carry two media seconds per playing second and follow each
     // other without a gap.
-    const AudioTest::ToneTrack track(10.5, 12.5, 2.0);
-    for (const AudioTest::AudioBlock& block : track.blocks())
+    for (const AudioTest::AudioBlock& block : AudioTest::ToneTrack(10.5, 12.5, 2.0).blocks())
         sink.bufferAudioData(block.data, block.time);
     EXPECT_NEAR(sink.queueDuration(), 1.0, 1e-3);
-    EXPECT_DOUBLE_EQ(sink.mediaTime(), 10.5);
-
     EXPECT_EQ(sink.synchronize(11.5, TOLERANCE), 1);
     EXPECT_NEAR(sink.queueDuration(), 0.5, 1e-3);
     EXPECT_NEAR(sink.mediaTime(), 11.5, 1e-4);
     EXPECT_EQ(sink.synchronize(12.4, TOLERANCE), 1);
     EXPECT_NEAR(sink.queueDuration(), 0.05, 1e-3);
+
+    sink.stop();
+    EXPECT_EQ(sink.queueByteLength(), 0);
+    EXPECT_NEAR(sink.mediaTime(), 12.4, 1e-4);
+    EXPECT_EQ(sink.state(), AudioPlaybackSink::Stopped);
+    sink.bufferAudioData(silence(SAMPLE_RATE), 20.0);
+    EXPECT_DOUBLE_EQ(sink.mediaTime(), 20.0);
 }
 
 TEST_F(AudioPlaybackSinkTest, KeepsItsOutputUntilASupportedFormatReplacesIt)

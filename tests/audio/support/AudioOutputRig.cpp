@@ -33,8 +33,6 @@ AudioOutputRig::AudioOutputRig(Threading threading)
     connect(this, &AudioOutputRig::rawAudioReady, audio, &FFmpeg::ThreadedAudio::bufferAudioData);
     connect(this, &AudioOutputRig::aboutToSeek, audio, &FFmpeg::ThreadedAudio::stop);
     connect(this, &AudioOutputRig::audioStarted, audio, &FFmpeg::ThreadedAudio::play);
-    connect(this, &AudioOutputRig::audioStopped, audio, &FFmpeg::ThreadedAudio::stop);
-    connect(this, &AudioOutputRig::audioPaused, audio, &FFmpeg::ThreadedAudio::pause);
     connect(this, &AudioOutputRig::audioVolumeChanged, audio, &FFmpeg::ThreadedAudio::setVolume);
     connect(this, &AudioOutputRig::audioPlaybackRateChanged, audio, &FFmpeg::ThreadedAudio::setPlaybackRate);
     connect(this, &AudioOutputRig::audioSynchronized, audio, &FFmpeg::ThreadedAudio::synchronize);
@@ -69,16 +67,6 @@ void AudioOutputRig::play()
     clock_.setTimeRate(playbackRate_);
 }
 
-void AudioOutputRig::pause()
-{
-    if (sink_)
-        sink_->pause();
-    else if (playing_)
-        emit audioPaused();
-    playing_ = false;
-    clock_.setTimeRate(0.0);
-}
-
 void AudioOutputRig::seek(double mediaTime)
 {
     emit aboutToSeek(mediaTime);
@@ -107,11 +95,6 @@ void AudioOutputRig::setPlaybackRate(double rate)
 double AudioOutputRig::clockTime() const
 {
     return clock_.now();
-}
-
-FFmpeg::AudioPlaybackSink* AudioOutputRig::directSink() const
-{
-    return sink_.get();
 }
 
 void AudioOutputRig::frameTick_()

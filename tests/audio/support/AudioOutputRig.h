@@ -23,7 +23,7 @@ inline void PrintTo(Threading threading, std::ostream* out)
 }
 
 // Drives audio output the way the playback pipeline does, without decoding: a media clock, a
-// 16 ms frame tick that synchronises the audio to it, play, pause, stop, volume and rate. With
+// 16 ms frame tick that synchronises the audio to it, play, seek, volume and rate. With
 // threading off it calls a sink directly; with threading on it reaches a ThreadedAudio in its own
 // thread through queued signals only. Audio blocks enter as the resampler's output.
 class AudioOutputRig : public QObject
@@ -35,22 +35,17 @@ public:
 
     void feed(const std::vector<AudioBlock>& blocks);
     void play();
-    void pause();
     // What a seek does to audio: everything queued is dropped and the clock jumps to the target.
     void seek(double mediaTime);
     void setVolume(double volume);
     void setPlaybackRate(double rate);
 
     double clockTime() const;
-    // The sink, with threading off; null with threading on.
-    FFmpeg::AudioPlaybackSink* directSink() const;
 
 signals:
     void rawAudioReady(QSharedPointer<QByteArray> rawAudio, double audioDataTime);
     void aboutToSeek(double mediaTime);
     void audioStarted();
-    void audioStopped();
-    void audioPaused();
     void audioSynchronized(double time);
     void audioVolumeChanged(double volume);
     void audioPlaybackRateChanged(double rate);
