@@ -67,24 +67,7 @@ TEST(ImageFileTest, UnreadableFilesAreInvalidMediaWithAResourceErrorBeforeTheirO
     EXPECT_EQ(notify.text(), "") << "images write no messages";
 }
 
-TEST(ImageFileTest, EveryLoadStartsAgainAndForgetsTheEarlierPicture)
-{
-    testsupport::ImageFixtures fixtures;
-    ImageFileWithLabel file;
-    QLabel label;
-    file.setImageOutput(&label);
-    SignalLog log(file);
-    file.setMedia(fixtures.writePicture("first.png", 8, 6, Qt::red, Qt::blue));
-    file.setMedia(fixtures.writeBrokenPictures().first());
-    EXPECT_EQ(file.nativeSize(), QSize(0, 0));
-    EXPECT_EQ(file.outputWidget()->windowTitle(), "") << "a failed load has no title";
-    file.setMedia(fixtures.writePicture("second.png", 20, 10, Qt::green, Qt::white));
-    EXPECT_EQ(file.nativeSize(), QSize(20, 10));
-    EXPECT_EQ(file.outputWidget()->windowTitle(), "second.png");
-    EXPECT_EQ(log.events, LOADED + FAILED + LOADED);
-}
-
-TEST(ImageFileTest, AnImageHasNoTimeAndPlayShowsItWhateverTheLoad)
+TEST(ImageFileTest, ALoadForgetsTheEarlierPictureAndAnImageWithoutTimeShowsOnPlay)
 {
     testsupport::ImageFixtures fixtures;
     ImageFileWithLabel file;
@@ -92,10 +75,12 @@ TEST(ImageFileTest, AnImageHasNoTimeAndPlayShowsItWhateverTheLoad)
     EXPECT_EQ(file.mediaStatus(), QMediaPlayer::NoMedia);
     EXPECT_FALSE(file.isLoadingComplete());
     EXPECT_FALSE(file.nativeSize().isValid());
+    file.setMedia(fixtures.writePicture("first.png", 8, 6, Qt::red, Qt::blue));
     file.setMedia(fixtures.writeBrokenPictures().last());
+    EXPECT_EQ(file.nativeSize(), QSize(0, 0)) << "a failed load forgets the earlier picture";
     EXPECT_FALSE(file.hasDuration());
     EXPECT_EQ(file.seekTo(12.5, 0.1), 0);
     file.pause();
     file.play();
-    EXPECT_EQ(log.events, FAILED + QStringList{"mediaPlaying"}) << "play shows, pause does nothing";
+    EXPECT_EQ(log.events, LOADED + FAILED + QStringList{"mediaPlaying"}) << "play shows, pause does nothing";
 }

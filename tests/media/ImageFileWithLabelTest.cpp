@@ -34,4 +34,5 @@ TEST(ImageFileWithLabelTest, ShowPutsThePictureInTheLabelAndAnnouncesTheLabelOrN
     file.setMedia(fixtures.writeBrokenPictures().first());
     file.show();
     EXPECT_TRUE(label.pixmap(Qt::ReturnByValue).isNull()) << "the failed picture replaces the earlier one";
+    EXPECT_EQ(label.windowTitle(), "") << "a failed load has no title";
 }
