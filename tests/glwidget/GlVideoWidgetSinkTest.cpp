@@ -177,7 +177,8 @@ TEST_F(GlVideoWidgetSinkTest, RedefinesTheTextureOnlyWhenThePictureSizeChanges)
         {{1280, 720}, MUTED, 0, 1},
         // Smaller again: updating in place would leave the old picture around the new one.
         {{640, 480}, SECONDARY, 1, 0},
-        {{640, 480}, PRIMARY, 0, 1},
+        {{640, 360}, MUTED, 1, 0},  // a change of height alone counts
+        {{640, 360}, PRIMARY, 0, 1},
     };
     for (const Step& step : steps) {
         TextureUploadCounter counter;
