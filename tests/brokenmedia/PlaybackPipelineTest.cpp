@@ -1,0 +1,163 @@
+// Damaged copies of every generated clip through the playback pipeline, sound included: each copy
+// is loaded, played a little, sought and closed without a crash or a hang, its load result agrees
+// with the streams it left usable and with the statuses announced, and a copy cut after its header
+// still delivers the pictures it holds and reaches the end of the media once.
+
+#include "support/BrokenFiles.h"
+#include "support/PipelineProbe.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+using namespace BrokenMedia;
+using FFmpeg::PlaybackPipeline;
+using PipelineTest::PipelineProbe;
+using PipelineTest::Threading;
+
+namespace {
+
+using Statuses = std::vector<PlaybackPipeline::MediaStatus>;
+
+// A broken file is played this long from its start and from its middle.
+constexpr double kPlaySeconds = 0.12;
+
+class BrokenClipInPipeline : public ::testing::TestWithParam<Clip>
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(maker.isValid()); }
+
+    BrokenFileMaker maker;
+};
+
+// Plays until the media time passes `until` or the pipeline stops by itself.
+bool playsUntil(const PlaybackPipeline& pipeline, double until)
+{
+    return QTest::qWaitFor(
+        [&] { return pipeline.playbackState() != PlaybackPipeline::Playing || pipeline.mediaTime() >= until; },
+        kHangGuardMs);
+}
+
+// The streams left to play are the ones the load result names.
+void expectStreamsOf(const PlaybackPipeline& pipeline, PlaybackPipeline::LoadError result)
+{
+    const bool audio = pipeline.hasValidAudio();
+    const bool video = pipeline.hasValidVideo();
+    EXPECT_EQ(pipeline.size().isValid(), video);
+    switch (result) {
+    case PlaybackPipeline::LoadSucceeded:
+        EXPECT_TRUE(audio || video);
+        break;
+    case PlaybackPipeline::OpenFailed:
+    case PlaybackPipeline::NoSupportedCodec:
+        EXPECT_FALSE(audio || video);
+        break;
+    case PlaybackPipeline::UnsupportedVideoCodec:
+        EXPECT_TRUE(audio && !video);
+        break;
+    case PlaybackPipeline::UnsupportedAudioCodec:
+        EXPECT_TRUE(video && !audio);
+        break;
+    }
+}
+
+void loadPlaySeekAndClose(const BrokenFile& broken)
+{
+    SCOPED_TRACE(broken.description());
+    ASSERT_FALSE(broken.path.isEmpty());
+    PipelineProbe probe(Threading::On);
+    PlaybackPipeline& pipeline = probe.pipeline();
+    const PlaybackPipeline::LoadError result = pipeline.loadFile(broken.path, false);
+    SCOPED_TRACE("load result " + std::to_string(result));
+    const bool opened = result != PlaybackPipeline::OpenFailed;
+    EXPECT_EQ(pipeline.lastLoadError(), result);
+    const Statuses announced = opened ? Statuses{PlaybackPipeline::NoMedia, PlaybackPipeline::LoadedMedia}
+                                      : Statuses{PlaybackPipeline::NoMedia};
+    EXPECT_EQ(probe.statuses, announced);
+    expectStreamsOf(pipeline, result);
+    probe.statuses.clear();
+
+    const double middle = pipeline.duration() / 2;
+    EXPECT_EQ(pipeline.play(), opened && pipeline.duration() > 0.0 ? 0 : 1);
+    ASSERT_TRUE(playsUntil(pipeline, kPlaySeconds)) << "hangs playing from the start";
+    EXPECT_EQ(pipeline.seek(middle), opened ? 0 : 1);
+    ASSERT_TRUE(playsUntil(pipeline, middle + kPlaySeconds)) << "hangs playing from the middle";
+    pipeline.stop();
+    EXPECT_EQ(pipeline.seek(0.0), opened ? 0 : 1);
+    // Deliveries the seeks set off are under way while the pipeline closes.
+
+    // The pipeline never judges media invalid by itself; it ends at most once per play.
+    EXPECT_LE(std::count(probe.statuses.begin(), probe.statuses.end(), PlaybackPipeline::EndOfMedia), 2);
+    EXPECT_EQ(std::count(probe.statuses.begin(), probe.statuses.end(), PlaybackPipeline::InvalidMedia), 0);
+    probe.destroyPipeline();
+}
+
+int latestReadable(const std::vector<PipelineTest::ShownFrame>& shown)
+{
+    int latest = -1;
+    for (const PipelineTest::ShownFrame& frame : shown)
+        latest = std::max(latest, frame.number);
+    return latest;
+}
+
+} // namespace
+
+TEST_P(BrokenClipInPipeline, CopiesCutAnywhereLoadPlaySeekAndCloseSafely)
+{
+    for (const BrokenFile& broken : maker.truncatedSpread(GetParam().name))
+        loadPlaySeekAndClose(broken);
+}
+
+TEST_P(BrokenClipInPipeline, CopiesWithChangedBytesLoadPlaySeekAndCloseSafely)
+{
+    for (const BrokenFile& broken : maker.noisySpread(GetParam().name))
+        loadPlaySeekAndClose(broken);
+}
+
+TEST_P(BrokenClipInPipeline, ACopyCutAtSixtyPercentDeliversThePicturesItHoldsAndEndsOnce)
+{
+    const Clip& clip = GetParam();
+    const BrokenFile broken = maker.truncatedAt(clip.name, 0.6);
+    SCOPED_TRACE(broken.description());
+    PipelineProbe probe(Threading::On);
+    PlaybackPipeline& pipeline = probe.pipeline();
+    const PlaybackPipeline::LoadError result = pipeline.loadFile(broken.path, false);
+    if (!clip.opensWhenCut) {
+        EXPECT_EQ(result, PlaybackPipeline::OpenFailed) << "opened without its index";
+        return;
+    }
+    ASSERT_NE(result, PlaybackPipeline::OpenFailed);
+    if (pipeline.duration() <= 0.0) {
+        // A raw stream tells no length, so there is nothing to play.
+        EXPECT_EQ(pipeline.play(), 1);
+        return;
+    }
+
+    // Pictures no decoder reads are not held for this.
+    const int lastHeld = pipeline.hasValidVideo() ? lastPictureIn(broken.path) : -1;
+    if (pipeline.hasValidVideo()) {
+        ASSERT_GE(lastHeld, 0) << "no pictures left";
+    }
+    ASSERT_EQ(pipeline.seek(leadInTo(lastHeld, pipeline.duration())), 0);
+    probe.statuses.clear();
+    ASSERT_EQ(pipeline.play(), 0);
+    const auto ends = [&] {
+        return std::count(probe.statuses.begin(), probe.statuses.end(), PlaybackPipeline::EndOfMedia);
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ends() > 0; }, kHangGuardMs)) << "never ends";
+    if (lastHeld >= 0) {
+        // The last pictures may still be on their way from the decoder thread.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return latestReadable(probe.shown) >= lastHeld - kPicturesLostAtTheCut; }, kHangGuardMs))
+            << "latest picture " << latestReadable(probe.shown) << " of " << lastHeld << " held";
+        EXPECT_LE(latestReadable(probe.shown), lastHeld);
+    }
+    EXPECT_EQ(ends(), 1);
+    EXPECT_EQ(pipeline.mediaStatus(), PlaybackPipeline::EndOfMedia);
+}
+
+INSTANTIATE_TEST_SUITE_P(GeneratedClips, BrokenClipInPipeline, ::testing::ValuesIn(generatedClips()),
+                         [](const ::testing::TestParamInfo<Clip>& info) { return testNameOf(info.param); });

@@ -1,0 +1,2 @@
+// Built into this suite too: the media file tests' picture log.
+#include "../../mediafiles/support/ImageFrames.cpp"

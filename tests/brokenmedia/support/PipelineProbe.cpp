@@ -1,0 +1,2 @@
+// Built into this suite too: the pipeline tests' probe.
+#include "../../pipeline/support/PipelineProbe.cpp"
