@@ -1,6 +1,7 @@
 // The windowed video media file: its window, titled after the file, exists only for files with
 // video and only for the latest load, and its sound, recorded from the sound server's output,
-// follows play, pause and mute. The clip's sound is a 440 Hz tone.
+// follows play, pause and mute. A stream that no decoder reads is only a warning: the other stream
+// still plays. The clips' sound is a 440 Hz tone.
 
 #include "ffmpeg/PlaybackPipeline.h"
 #include "media/FFmpegGlWidgetMediaFile.h"
@@ -41,6 +42,9 @@ constexpr double kSteadySeconds = 0.2;
 // Far longer than the clip takes to reach any of its times; reached only when something hangs.
 constexpr int kHangGuardMs = 20000;
 
+constexpr int kErrorSeverity = 2;
+constexpr int kWarningSeverity = 3;
+
 std::unique_ptr<SinkRecorder>& recorder = AudioTest::sharedRecorder();
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new AudioTest::SharedRecorderEnvironment);
 
@@ -52,6 +56,20 @@ QUrl urlOf(const std::string& mediaName)
 PlaybackPipeline* pipelineOf(const QObject& file)
 {
     return file.findChild<PlaybackPipeline*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+bool mediaTimePasses(const PlaybackPipeline& pipeline, double seconds)
+{
+    return AudioTest::waitUntil([&] { return pipeline.mediaTime() > seconds; }, kHangGuardMs);
+}
+
+// Loads the file with only errors shown: what a warning-level message would leave out.
+std::string errorsOnLoading(const std::string& mediaName)
+{
+    FFmpegGlWidgetMediaFile file;
+    testsupport::NotifyCapture errors(kErrorSeverity);
+    file.setMedia(urlOf(mediaName));
+    return errors.text();
 }
 
 } // namespace
@@ -106,12 +124,9 @@ TEST(FFmpegGlWidgetMediaFile, SoundFollowsPlayPauseAndMute)
     file.setMedia(urlOf("h264_aac.mp4"));
     PlaybackPipeline* pipeline = pipelineOf(file);
     ASSERT_NE(pipeline, nullptr);
-    const auto mediaTimePasses = [pipeline](double seconds) {
-        return AudioTest::waitUntil([&] { return pipeline->mediaTime() > seconds; }, kHangGuardMs);
-    };
 
     file.play();
-    ASSERT_TRUE(mediaTimePasses(0.2));
+    ASSERT_TRUE(mediaTimePasses(*pipeline, 0.2));
     EXPECT_TRUE(recorder->waitForSound(kSteadySeconds, kReactionLimitSeconds));
     EXPECT_NEAR(AudioTest::frequencyOf(recorder->record(kMeasureSeconds)), kToneHz, kPitchToleranceHz);
 
@@ -127,8 +142,72 @@ TEST(FFmpegGlWidgetMediaFile, SoundFollowsPlayPauseAndMute)
     const double pausedAt = pipeline->mediaTime();
     file.play();
     EXPECT_GE(pipeline->mediaTime(), pausedAt) << "playing resumes where it paused";
-    ASSERT_TRUE(mediaTimePasses(pausedAt + 0.2));
+    ASSERT_TRUE(mediaTimePasses(*pipeline, pausedAt + 0.2));
     EXPECT_TRUE(recorder->waitForSound(kSteadySeconds, kReactionLimitSeconds));
     file.pause();
     EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds));
+}
+
+TEST(FFmpegGlWidgetMediaFile, PicturesNoDecoderReadsAreAWarningAndTheSoundStillPlays)
+{
+    const std::string name = "avs2_mp3.avi";
+    EXPECT_EQ(errorsOnLoading(name), "") << "a warning, not an error";
+    FFmpegGlWidgetMediaFile file;
+    SignalLog log(file);
+    {
+        testsupport::NotifyCapture warnings(kWarningSeverity);
+        file.setMedia(urlOf(name));
+        EXPECT_EQ(warnings.text(), name + ": Unsupported video codec AVS2-P2/IEEE1857.4\n");
+    }
+    EXPECT_EQ(log.signalNames, Signals{"loadingComplete"});
+    EXPECT_EQ(file.mediaStatus(), QMediaPlayer::LoadedMedia);
+    EXPECT_TRUE(file.hasDuration());
+    EXPECT_EQ(file.nativeSize(), QSize(-1, -1));
+    EXPECT_EQ(file.outputWidget(), nullptr) << "a window without pictures";
+    PlaybackPipeline* pipeline = pipelineOf(file);
+    ASSERT_NE(pipeline, nullptr);
+    EXPECT_EQ(pipeline->lastLoadError(), PlaybackPipeline::UnsupportedVideoCodec);
+    ASSERT_TRUE(pipeline->hasValidAudio());
+
+    if (!recorder)
+        GTEST_SKIP() << "no sound server to record from";
+    file.play();
+    ASSERT_TRUE(mediaTimePasses(*pipeline, 0.2));
+    EXPECT_TRUE(recorder->waitForSound(kSteadySeconds, kReactionLimitSeconds));
+    EXPECT_NEAR(AudioTest::frequencyOf(recorder->record(kMeasureSeconds)), kToneHz, kPitchToleranceHz);
+    file.pause();
+    EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds));
+}
+
+TEST(FFmpegGlWidgetMediaFile, SoundNoDecoderReadsIsAWarningAndThePicturesStillPlayInSilence)
+{
+    const std::string name = "mjpeg_mpegh.mov";
+    EXPECT_EQ(errorsOnLoading(name), "") << "a warning, not an error";
+    FFmpegGlWidgetMediaFile file;
+    SignalLog log(file);
+    {
+        testsupport::NotifyCapture warnings(kWarningSeverity);
+        file.setMedia(urlOf(name));
+        EXPECT_EQ(warnings.text(), name + ": Unsupported audio codec MPEG-H 3D Audio\n");
+    }
+    EXPECT_EQ(log.signalNames, Signals{"loadingComplete"});
+    EXPECT_EQ(file.mediaStatus(), QMediaPlayer::LoadedMedia);
+    EXPECT_EQ(file.nativeSize(), QSize(160, 96));
+    ASSERT_NE(file.outputWidget(), nullptr);
+    EXPECT_EQ(file.outputWidget()->windowTitle(), QString::fromStdString(name));
+    PlaybackPipeline* pipeline = pipelineOf(file);
+    ASSERT_NE(pipeline, nullptr);
+    EXPECT_EQ(pipeline->lastLoadError(), PlaybackPipeline::UnsupportedAudioCodec);
+    EXPECT_FALSE(pipeline->hasValidAudio());
+
+    std::vector<int> pictures;
+    QObject::connect(pipeline, &PlaybackPipeline::videoFrameReady, pipeline,
+                     [&](std::shared_ptr<FFmpeg::Frame> frame) { pictures.push_back(TestMedia::frameNumberOf(*frame)); });
+    file.play();
+    ASSERT_TRUE(mediaTimePasses(*pipeline, 0.6));
+    EXPECT_TRUE(AudioTest::waitUntil([&] { return !pictures.empty() && pictures.back() >= 10; }, kHangGuardMs))
+        << "pictures stop at " << (pictures.empty() ? -1 : pictures.back());
+    if (!recorder)
+        GTEST_SKIP() << "no sound server to record from";
+    EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds)) << "sound while playing";
 }

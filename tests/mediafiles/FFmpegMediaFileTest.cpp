@@ -119,6 +119,34 @@ TEST(FFmpegMediaFile, SoundOnlyFilesHaveNothingToShowInTheSceneGraph)
     EXPECT_EQ(file.nativeSize(), QSize(-1, -1));
 }
 
+TEST(FFmpegMediaFile, PicturesNoDecoderReadsLeaveTheSceneGraphNothingToShow)
+{
+    // The sound beside them is not even tried: the scene-graph file loads pictures only.
+    const std::string name = "avs2_mp3.avi";
+    FFmpegOsgMultimediaFile file;
+    const LoadOutcome outcome = load(file, name);
+    EXPECT_EQ(outcome.messages, name + ": No supported audio or video codecs.\n   Video Codec: AVS2-P2/IEEE1857.4\n"
+                                       "   Audio Codec: MP3 (MPEG audio layer 3)\n");
+    EXPECT_EQ(outcome.signalNames, (Signals{"error(2)", "loadingComplete"}));
+    EXPECT_EQ(file.mediaStatus(), QMediaPlayer::LoadedMedia);
+    EXPECT_EQ(file.nativeSize(), QSize(-1, -1));
+    ASSERT_NE(pipelineOf(file), nullptr);
+    EXPECT_EQ(pipelineOf(file)->lastLoadError(), PlaybackPipeline::NoSupportedCodec);
+}
+
+TEST(FFmpegMediaFile, SoundNoDecoderReadsGoesUnnoticedWhereOnlyPicturesAreLoaded)
+{
+    FFmpegOsgMultimediaFile file;
+    const LoadOutcome outcome = load(file, "mjpeg_mpegh.mov", 7);
+    EXPECT_EQ(outcome.messages, "");
+    EXPECT_EQ(outcome.signalNames, Signals{"loadingComplete"});
+    EXPECT_EQ(file.mediaStatus(), QMediaPlayer::LoadedMedia);
+    EXPECT_EQ(file.nativeSize(), QSize(160, 96));
+    ASSERT_NE(pipelineOf(file), nullptr);
+    EXPECT_EQ(pipelineOf(file)->lastLoadError(), PlaybackPipeline::LoadSucceeded);
+    EXPECT_EQ(pipelineOf(file)->audioCodecName().toStdString(), "MPEG-H 3D Audio");
+}
+
 TEST(FFmpegMediaFile, MessagesAppearOnlyWhenTheirSeverityIsEnabled)
 {
     FFmpegOsgMultimediaFile missing;
