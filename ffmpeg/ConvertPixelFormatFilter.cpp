@@ -3,6 +3,10 @@
 #include "ffmpeg/CodecContext.h"
 #include "ffmpeg/ScaleAndReformat.h"
 
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
 namespace FFmpeg {
 
 ConvertPixelFormatFilter::ConvertPixelFormatFilter(const CodecContext& codecContext, AVPixelFormat outputFormat,
@@ -20,6 +24,7 @@ ConvertPixelFormatFilter::ConvertPixelFormatFilter(const CodecContext& codecCont
 ConvertPixelFormatFilter::~ConvertPixelFormatFilter()
 {
     delete scaler_;
+    av_buffer_pool_uninit(&bufferPool_);
 }
 
 int ConvertPixelFormatFilter::reinitialize(AVPixelFormat format, int width, int height)
@@ -29,6 +34,10 @@ int ConvertPixelFormatFilter::reinitialize(AVPixelFormat format, int width, int 
         outputWidth_ = width;
     if (height >= 1)
         outputHeight_ = height;
+    av_buffer_pool_uninit(&bufferPool_);
+    const int bufferSize = av_image_get_buffer_size(outputFormat_, outputWidth_, outputHeight_, 1);
+    if (bufferSize > 0)
+        bufferPool_ = av_buffer_pool_init(static_cast<std::size_t>(bufferSize), nullptr);
     return scaler_->initialize(codecContext_.width(), codecContext_.height(), codecContext_.pixelFormat(),
                                outputWidth_, outputHeight_, outputFormat_);
 }
@@ -36,7 +45,9 @@ int ConvertPixelFormatFilter::reinitialize(AVPixelFormat format, int width, int 
 Frame* ConvertPixelFormatFilter::createFrame() const
 {
     Frame* frame = new Frame;
-    frame->allocateBuffer(outputFormat_, outputWidth_, outputHeight_);
+    // Without a pool (no picture size) the frame stays without buffer and is not converted into.
+    if (bufferPool_)
+        frame->allocateBuffer(outputFormat_, outputWidth_, outputHeight_, *bufferPool_);
     return frame;
 }
 

@@ -31,7 +31,8 @@ public:
     // made for the decoder's picture.
     int reinitialize(AVPixelFormat format, int width, int height);
     // A frame with a packed buffer (rows without gaps) in the output format and size; the
-    // caller owns it.
+    // caller owns it. Buffers are recycled: one goes back to the filter's pool when the last frame
+    // referring to it is released, in whichever thread that happens.
     Frame* createFrame() const;
 
 signals:
@@ -52,6 +53,10 @@ private:
     int outputWidth_;
     int outputHeight_;
     UTILS::ScaleAndReformat* scaler_;  // owned
+    // Output buffers for the present output format and size. A full-HD picture is 8 MB: taken
+    // fresh for every frame, each one would be faulted in page by page. Released with the filter;
+    // buffers still held elsewhere free themselves when let go.
+    AVBufferPool* bufferPool_ = nullptr;
 };
 
 } // namespace FFmpeg

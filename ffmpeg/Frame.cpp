@@ -36,6 +36,27 @@ int Frame::allocateBuffer(AVPixelFormat pixelFormat, int width, int height)
     return 0;
 }
 
+int Frame::allocateBuffer(AVPixelFormat pixelFormat, int width, int height, AVBufferPool& pool)
+{
+    // A frame that has a buffer keeps it, and its size, untouched.
+    if (!frame_ || frame_->buf[0])
+        return 1;
+    const int size = av_image_get_buffer_size(pixelFormat, width, height, 1);
+    AVBufferRef* buffer = size > 0 ? av_buffer_pool_get(&pool) : nullptr;
+    if (!buffer || buffer->size < static_cast<std::size_t>(size)) {
+        av_buffer_unref(&buffer);
+        return 1;
+    }
+    frame_->format = pixelFormat;
+    frame_->width = width;
+    frame_->height = height;
+    frame_->buf[0] = buffer;
+    av_image_fill_arrays(frame_->data, frame_->linesize, buffer->data, pixelFormat, width, height, 1);
+    frame_->extended_data = frame_->data;
+    bufferSize_ = size;
+    return 0;
+}
+
 int Frame::fillImage(const unsigned char* data, unsigned long size)
 {
     if (!frame_ || !data || size == 0 || size > static_cast<unsigned long>(bufferSize_))

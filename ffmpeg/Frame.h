@@ -4,6 +4,7 @@
 #include <cstdint>
 
 extern "C" {
+#include <libavutil/buffer.h>
 #include <libavutil/frame.h>
 #include <libavutil/pixfmt.h>
 }
@@ -28,6 +29,9 @@ public:
 
     // Gives the frame a packed buffer (rows without padding) for a picture of this format and size.
     int allocateBuffer(AVPixelFormat pixelFormat, int width, int height);
+    // The same with a buffer taken from the pool, whose buffers must be large enough for the packed
+    // picture; the buffer returns to the pool once no frame refers to it any more.
+    int allocateBuffer(AVPixelFormat pixelFormat, int width, int height, AVBufferPool& pool);
     // Copies raw pixel bytes into plane 0 of a buffer made by allocateBuffer.
     int fillImage(const unsigned char* data, unsigned long size);
     // Copies time stamps and other properties, no pixels.

@@ -196,6 +196,40 @@ TEST(Frame, BufferRowsArePackedWithoutGaps)
     EXPECT_EQ(withoutBuffer.fillImage(pixels.data(), 4), 1);
 }
 
+TEST(Frame, PooledBuffersArePackedAndGoBackToThePoolOnlyWhenNoFrameHoldsThem)
+{
+    AVBufferPool* pool = av_buffer_pool_init(101 * 51 * 4, nullptr);
+    auto frame = std::make_unique<Frame>();
+    ASSERT_EQ(frame->allocateBuffer(AV_PIX_FMT_BGRA, 101, 51, *pool), 0);
+    EXPECT_EQ(frame->avFrame()->linesize[0], 101 * 4);
+    const std::vector<unsigned char> pixels(101 * 51 * 4, 0x7f);
+    EXPECT_EQ(frame->fillImage(pixels.data(), pixels.size()), 0);
+    const uint8_t* buffer = frame->avFrame()->data[0];
+
+    // A copy keeps the buffer: a new frame must not be given it while the copy shows it.
+    auto copy = std::make_unique<Frame>(*frame);
+    frame.reset();
+    Frame second;
+    ASSERT_EQ(second.allocateBuffer(AV_PIX_FMT_BGRA, 101, 51, *pool), 0);
+    EXPECT_NE(second.avFrame()->data[0], buffer);
+    EXPECT_EQ(copy->avFrame()->data[0][101 * 51 * 4 - 1], 0x7f);
+    copy.reset();
+    Frame third;
+    ASSERT_EQ(third.allocateBuffer(AV_PIX_FMT_BGRA, 101, 51, *pool), 0);
+    EXPECT_EQ(third.avFrame()->data[0], buffer) << "the released buffer is used again";
+
+    // Buffers too small for the picture, and frames that already have one, are refused.
+    EXPECT_EQ(third.allocateBuffer(AV_PIX_FMT_BGRA, 101, 51, *pool), 1);
+    Frame tooLarge;
+    EXPECT_EQ(tooLarge.allocateBuffer(AV_PIX_FMT_BGRA, 102, 51, *pool), 1);
+    EXPECT_EQ(tooLarge.avFrame()->data[0], nullptr);
+    EXPECT_EQ(tooLarge.fillImage(pixels.data(), 4), 1);
+
+    // Frames outlive the pool they came from.
+    av_buffer_pool_uninit(&pool);
+    EXPECT_EQ(third.fillImage(pixels.data(), pixels.size()), 0);
+}
+
 TEST(Frame, CopiesShareThePictureAndTheOverrideTimeMetadataCopiesCarryTimesOnly)
 {
     Frame frame;

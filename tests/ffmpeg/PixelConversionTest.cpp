@@ -53,6 +53,28 @@ TEST(PixelConversion, TurnsEveryDecodedFrameIntoBgraRowsWithoutGapsWithItsTimesA
     }
 }
 
+TEST(PixelConversion, ReleasedPicturesLendTheirBuffersToLaterOnesAndHeldOnesOutliveTheConverter)
+{
+    DecodedStream video("h264_aac.mp4", AVMEDIA_TYPE_VIDEO);
+    ASSERT_TRUE(video.isOpen());
+    const auto frames = video.decode(3);
+    ASSERT_EQ(frames.size(), 3u);
+    auto converter = std::make_unique<FFmpeg::ConvertPixelFormatFilter>(video.codec(), AV_PIX_FMT_BGRA);
+
+    auto first = convertAll(*converter, {frames[0]});
+    ASSERT_EQ(first.size(), 1u);
+    const uint8_t* buffer = first[0]->avFrame()->data[0];
+    first.clear();
+    // A full-HD picture is 8 MB: one fresh buffer per frame would fault it in anew every time.
+    const auto second = convertAll(*converter, {frames[1]});
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(second[0]->avFrame()->data[0], buffer);
+    EXPECT_EQ(TestMedia::frameNumberOf(*second[0]), 1);
+
+    converter.reset();
+    EXPECT_EQ(TestMedia::frameNumberOf(*second[0]), 1) << "the picture stays readable";
+}
+
 TEST(PixelConversion, ScalesToAnExplicitSizeAndKeepsSizesThatAreNotGiven)
 {
     DecodedStream video("h264_aac.mp4", AVMEDIA_TYPE_VIDEO);
