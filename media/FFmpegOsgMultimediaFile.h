@@ -10,8 +10,8 @@
 
 namespace MediaPlayer2 {
 
-/// A video shown in the scene graph: each BGRA frame of the pipeline is copied into the image of a
-/// VideoQuad, which turns the top-down rows right side up. Sound is never decoded.
+/// A video shown in the scene graph: the image of a VideoQuad shows each BGRA frame of the pipeline,
+/// and the quad turns the top-down rows right side up. Sound is never decoded.
 class FFmpegOsgMultimediaFile : public FFmpegMediaFile {
     Q_OBJECT
 
