@@ -204,7 +204,7 @@ TEST(VideoQuadTest, ImageFileIsReadThroughOsgAndUnreadableFilesShowARedCross)
     }
     for (const char* name : {"missing.png", "noise.png", "empty.png", "truncated.png"}) {
         SCOPED_TRACE(name);
-        expectPlaceholder(*new VideoQuad(dir.filePath(name).toStdString()));
+        expectPlaceholder(*osg::ref_ptr<VideoQuad>(new VideoQuad(dir.filePath(name).toStdString())));
     }
 }
 
