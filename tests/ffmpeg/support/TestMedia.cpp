@@ -93,16 +93,25 @@ int pictureAfterSeekRun(const std::string& name, double target)
         return -1;
     std::unique_ptr<FFmpeg::CodecContext> decoder = openDecoder(context, AVMEDIA_TYPE_VIDEO);
     const int video = context.findBestStream(AVMEDIA_TYPE_VIDEO);
+    if (!decoder)
+        return -1;
     int last = -1;
+    auto decode = [&](const FFmpeg::Packet& packet) {
+        if (decoder->sendPacket(packet) != 0)
+            return;
+        FFmpeg::Frame frame;
+        while (decoder->receiveFrame(frame) == 0)
+            last = frameNumberOf(frame);
+    };
     for (;;) {
         FFmpeg::Packet packet;
-        if (context.readFrame(packet) != 0)
+        if (context.readFrame(packet) != 0) {
+            // The run reached the end of the file: the decoder is drained of the pictures it held.
+            decode(FFmpeg::Packet());
             return last;
-        if (packet.streamId() == video && decoder->sendPacket(packet) == 0) {
-            FFmpeg::Frame frame;
-            while (decoder->receiveFrame(frame) == 0)
-                last = frameNumberOf(frame);
         }
+        if (packet.streamId() == video)
+            decode(packet);
         const FFmpeg::CodecContext* codec = context.codecContext(static_cast<unsigned>(packet.streamId()));
         if (codec && codec->ptsToSeconds(packet.pts()) > target)
             return last;

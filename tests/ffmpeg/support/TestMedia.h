@@ -54,8 +54,9 @@ std::unique_ptr<FFmpeg::CodecContext> openDecoder(const FFmpeg::FormatContext& c
 
 // The picture a seek to the target must end on by the seek rules, worked out with FFmpeg alone:
 // from where the container seek lands, decode every picture packet up to and including the first
-// packet of any stream presented after the target; the last picture out of the decoder is the one.
-// -1 when that run yields no picture (a decoder that reorders frames still holds them).
+// packet of any stream presented after the target, or to the end of the file, where the decoder is
+// drained; the last picture out of the decoder is the one. -1 when that run yields no picture (a
+// decoder that reorders frames still holds them).
 int pictureAfterSeekRun(const std::string& name, double target);
 
 // Runs the event loop until the condition holds; false only when a hang guard of many seconds runs
