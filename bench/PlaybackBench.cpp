@@ -49,7 +49,7 @@ using FFmpeg::PlaybackPipeline;
 
 namespace {
 
-// The pipeline's own frame tick; the gap is sampled as often.
+// The pipeline's own frame tick, at which the gap is sampled.
 constexpr int FRAME_TICK_MS = 16;
 // Pictures settle once the read-ahead has filled; the gap goals hold from then on.
 constexpr double SETTLING_SECONDS = 1.0;
@@ -188,6 +188,16 @@ bool runUntil(const std::function<bool()>& condition, int guardMs)
     return true;
 }
 
+// The pipeline's frame tick, told from its read tick by its interval.
+QTimer* pipelineFrameTick(PlaybackPipeline& pipeline)
+{
+    for (QTimer* timer : pipeline.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+        if (timer->interval() == FRAME_TICK_MS)
+            return timer;
+    std::fprintf(stderr, "playback: the pipeline has no %d ms frame tick to sample the gap at\n", FRAME_TICK_MS);
+    return nullptr;
+}
+
 // What starts the measured playing, and what a host does on each frame tick besides.
 struct Controls
 {
@@ -222,13 +232,18 @@ std::optional<PlaybackRun> runPlayback(PlaybackPipeline& pipeline, const Control
                          pipeline.play();
                      });
 
+    QTimer* frameTick = pipelineFrameTick(pipeline);
+    if (!frameTick)
+        return std::nullopt;
     QElapsedTimer wall;
-    QTimer sampler;
-    sampler.setTimerType(Qt::PreciseTimer);
-    sampler.setInterval(FRAME_TICK_MS);
-    QObject::connect(&sampler, &QTimer::timeout, &receiver, [&] {
+    // A sample takes the media clock at one of the pipeline's own frame ticks, which runs just
+    // before this slot, and is completed at the next tick with the newest picture released by
+    // then: the one its own tick released, however long conversion and delivery took.
+    QObject::connect(frameTick, &QTimer::timeout, &receiver, [&] {
         if (!measuring)
             return;
+        if (!run.ticks.empty())
+            run.ticks.back().newestFrameTime = newestFrameTime;
         controls.everyTick();
         run.ticks.push_back({static_cast<double>(wall.nsecsElapsed()) * 1e-9, pipeline.mediaTime(), newestFrameTime});
     });
@@ -237,7 +252,6 @@ std::optional<PlaybackRun> runPlayback(PlaybackPipeline& pipeline, const Control
     run.startMediaTime = pipeline.mediaTime();
     const double cpuStart = processCpuSeconds();
     wall.start();
-    sampler.start();
     if (!controls.play())
         return std::nullopt;
     const auto wallSeconds = [&] { return static_cast<double>(wall.nsecsElapsed()) * 1e-9; };
@@ -247,7 +261,8 @@ std::optional<PlaybackRun> runPlayback(PlaybackPipeline& pipeline, const Control
     run.mediaSeconds = pipeline.mediaTime() - run.startMediaTime;
     run.due = video.framesBetween(run.startMediaTime, pipeline.mediaTime());
     measuring = false;
-    sampler.stop();
+    if (!run.ticks.empty())
+        run.ticks.pop_back();  // its tick's picture was never waited for
 
     if (options.soakSeconds > 0.0) {
         if (pipeline.mediaStatus() == PlaybackPipeline::EndOfMedia) {
