@@ -72,7 +72,7 @@ void expectConsecutiveWholeSegments(const std::vector<ToneRun>& tones, const Ton
     }
 }
 
-class AudioOutputTest : public ::testing::TestWithParam<Threading>
+class RecordingTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -83,6 +83,10 @@ protected:
     }
 
     SinkRecorder& sound() { return *recorder; }
+};
+
+class AudioOutputTest : public RecordingTest, public ::testing::WithParamInterface<Threading>
+{
 };
 
 // What is heard is the clock's media time: whole segments in order from the clock's one on, and
@@ -158,12 +162,8 @@ INSTANTIATE_TEST_SUITE_P(BothThreadingModes, AudioOutputTest, ::testing::Values(
                              return info.param == Threading::On ? "ThreadingOn" : "ThreadingOff";
                          });
 
-TEST(ThreadedAudioTest, DropsEverythingUntilItHasASink)
+TEST_F(RecordingTest, ThreadedAudioDropsEverythingUntilItHasASink)
 {
-    if (!SinkRecorder::serverAvailable())
-        GTEST_SKIP() << "needs the sound server of scripts/test-services.sh (PULSE_SERVER)";
-    ASSERT_TRUE(recorder) << "the sound server's monitor delivers nothing";
-
     const ToneTrack track(0.0, 2.0);
     FFmpeg::ThreadedAudio audio;
     for (const AudioBlock& block : track.blocks())
@@ -177,33 +177,29 @@ TEST(ThreadedAudioTest, DropsEverythingUntilItHasASink)
 
     audio.createAudio();
     audio.play();
-    EXPECT_TRUE(recorder->waitForSilence(STEADY_SECONDS, STEADY_SECONDS + 0.1)) << "audio kept from before the sink";
+    EXPECT_TRUE(sound().waitForSilence(STEADY_SECONDS, STEADY_SECONDS + 0.1)) << "audio kept from before the sink";
 
     for (const AudioBlock& block : track.blocks())
         audio.bufferAudioData(block.data, block.time);
-    EXPECT_TRUE(recorder->waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS));
+    EXPECT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS));
 }
 
-TEST(AudioPlaybackSinkPlayingTest, GoesOnWhenAudioArrivesAfterRunningDry)
+TEST_F(RecordingTest, APlayingSinkGoesOnWhenAudioArrivesAfterRunningDry)
 {
-    if (!SinkRecorder::serverAvailable())
-        GTEST_SKIP() << "needs the sound server of scripts/test-services.sh (PULSE_SERVER)";
-    ASSERT_TRUE(recorder) << "the sound server's monitor delivers nothing";
-
     FFmpeg::AudioPlaybackSink sink;
     const std::vector<AudioBlock> blocks = ToneTrack(0.0, 1.5).blocks();
     const auto firstPart = static_cast<std::ptrdiff_t>(blocks.size() / 5);
     for (auto block = blocks.begin(); block != blocks.begin() + firstPart; ++block)
         sink.bufferAudioData(block->data, block->time);
     sink.play();
-    ASSERT_TRUE(recorder->waitForSound(0.1, REACTION_LIMIT_SECONDS));
-    ASSERT_TRUE(recorder->waitForSilence(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "did not run dry";
+    ASSERT_TRUE(sound().waitForSound(0.1, REACTION_LIMIT_SECONDS));
+    ASSERT_TRUE(sound().waitForSilence(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "did not run dry";
     EXPECT_EQ(sink.state(), FFmpeg::AudioPlaybackSink::Playing);
 
     // Each block asks the output to play; the output that ran dry is restarted on the way.
     for (auto block = blocks.begin() + firstPart; block != blocks.end(); ++block)
         sink.bufferAudioData(block->data, block->time);
-    EXPECT_TRUE(recorder->waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "silent after running dry";
+    EXPECT_TRUE(sound().waitForSound(STEADY_SECONDS, REACTION_LIMIT_SECONDS)) << "silent after running dry";
 }
 
 } // namespace
