@@ -65,8 +65,6 @@ TEST_F(PlaylistFileLoaderTest, EveryTagSetsItsFieldInAnyCaseAndInOrderAndKeyword
     EXPECT_EQ(builder.calls[2].kind, RecordingPlaylistBuilder::VIDEO);
     EXPECT_EQ(item(2).filename(), besideList("clip.mp4")) << "a missing media file is resolved beside the list";
     EXPECT_EQ(item(2).startTime(), orvCore::TimeStamp());
-    EXPECT_TRUE(item(2).realtimeForwardCase());
-    EXPECT_DOUBLE_EQ(item(2).allowableDelta(), 1.0);
     EXPECT_EQ(item(2).position(), QRectF(5, 0, 100, 10));
     EXPECT_EQ(item(3).position(), QRectF(5, 0, 95, 10)) << "x after width keeps the right edge";
     EXPECT_EQ(notices.text(), "");
