@@ -9,6 +9,12 @@ extern "C" {
 
 namespace FFmpeg {
 
+namespace {
+// The scaler's vector code may store whole vectors past the last pixel, as the decoders' own
+// buffers allow for; av_frame_get_buffer leaves this much slack behind a picture too.
+constexpr std::size_t kScalerOverrun = 16 + 64;
+} // namespace
+
 ConvertPixelFormatFilter::ConvertPixelFormatFilter(const CodecContext& codecContext, AVPixelFormat outputFormat,
                                                    QObject* parent)
     : QObject(parent)
@@ -37,7 +43,7 @@ int ConvertPixelFormatFilter::reinitialize(AVPixelFormat format, int width, int 
     av_buffer_pool_uninit(&bufferPool_);
     const int bufferSize = av_image_get_buffer_size(outputFormat_, outputWidth_, outputHeight_, 1);
     if (bufferSize > 0)
-        bufferPool_ = av_buffer_pool_init(static_cast<std::size_t>(bufferSize), nullptr);
+        bufferPool_ = av_buffer_pool_init(static_cast<std::size_t>(bufferSize) + kScalerOverrun, nullptr);
     return scaler_->initialize(codecContext_.width(), codecContext_.height(), codecContext_.pixelFormat(),
                                outputWidth_, outputHeight_, outputFormat_);
 }
