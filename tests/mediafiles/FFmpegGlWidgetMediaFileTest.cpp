@@ -63,6 +63,17 @@ bool mediaTimePasses(const PlaybackPipeline& pipeline, double seconds)
     return AudioTest::waitUntil([&] { return pipeline.mediaTime() > seconds; }, kHangGuardMs);
 }
 
+// Plays the file from where it stands until its media time passes `seconds`, and hears its tone.
+void playAndHearTheTone(FFmpegGlWidgetMediaFile& file, const PlaybackPipeline& pipeline, double seconds)
+{
+    const double from = pipeline.mediaTime();
+    file.play();
+    EXPECT_GE(pipeline.mediaTime(), from) << "playing starts where the file stood";
+    ASSERT_TRUE(mediaTimePasses(pipeline, seconds));
+    EXPECT_TRUE(recorder->waitForSound(kSteadySeconds, kReactionLimitSeconds));
+    EXPECT_NEAR(AudioTest::frequencyOf(recorder->record(kMeasureSeconds)), kToneHz, kPitchToleranceHz);
+}
+
 // Loads the file into `file` with warnings shown and returns what was written; a first load into
 // another file, with only errors shown, must write nothing.
 std::string warningsOnLoading(FFmpegGlWidgetMediaFile& file, const std::string& mediaName)
@@ -131,10 +142,7 @@ TEST(FFmpegGlWidgetMediaFile, SoundFollowsPlayPauseAndMute)
     PlaybackPipeline* pipeline = pipelineOf(file);
     ASSERT_NE(pipeline, nullptr);
 
-    file.play();
-    ASSERT_TRUE(mediaTimePasses(*pipeline, 0.2));
-    EXPECT_TRUE(recorder->waitForSound(kSteadySeconds, kReactionLimitSeconds));
-    EXPECT_NEAR(AudioTest::frequencyOf(recorder->record(kMeasureSeconds)), kToneHz, kPitchToleranceHz);
+    playAndHearTheTone(file, *pipeline, 0.2);
 
     file.setMuted(true);
     EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds)) << "sound while muted";
@@ -146,10 +154,7 @@ TEST(FFmpegGlWidgetMediaFile, SoundFollowsPlayPauseAndMute)
     file.pause();
     EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds)) << "sound while paused";
     const double pausedAt = pipeline->mediaTime();
-    file.play();
-    EXPECT_GE(pipeline->mediaTime(), pausedAt) << "playing resumes where it paused";
-    ASSERT_TRUE(mediaTimePasses(*pipeline, pausedAt + 0.2));
-    EXPECT_TRUE(recorder->waitForSound(kSteadySeconds, kReactionLimitSeconds));
+    playAndHearTheTone(file, *pipeline, pausedAt + 0.2);
     file.pause();
     EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds));
 }
@@ -172,10 +177,7 @@ TEST(FFmpegGlWidgetMediaFile, PicturesNoDecoderReadsAreAWarningAndTheSoundStillP
 
     if (!recorder)
         GTEST_SKIP() << "no sound server to record from";
-    file.play();
-    ASSERT_TRUE(mediaTimePasses(*pipeline, 0.2));
-    EXPECT_TRUE(recorder->waitForSound(kSteadySeconds, kReactionLimitSeconds));
-    EXPECT_NEAR(AudioTest::frequencyOf(recorder->record(kMeasureSeconds)), kToneHz, kPitchToleranceHz);
+    playAndHearTheTone(file, *pipeline, 0.2);
     file.pause();
     EXPECT_TRUE(recorder->waitForSilence(kSteadySeconds, kReactionLimitSeconds));
 }
