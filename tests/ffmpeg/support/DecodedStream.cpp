@@ -3,25 +3,20 @@
 #include "TestMedia.h"
 #include "ffmpeg/Packet.h"
 
+#include <stdexcept>
+
 DecodedStream::DecodedStream(const std::string& mediaName, AVMediaType type)
 {
     if (format_.open(TestMedia::path(mediaName)) != 0)
         return;
     streamIndex_ = format_.findBestStream(type);
-    if (streamIndex_ < 0 || !format_.codecContext(static_cast<unsigned>(streamIndex_)))
-        return;
-    codec_.reset(format_.codecContext(static_cast<unsigned>(streamIndex_))->createCopy());
-    if (codec_->open() != 0)
-        codec_.reset();
-}
-
-bool DecodedStream::isOpen() const
-{
-    return codec_ != nullptr;
+    codec_ = TestMedia::openDecoder(format_, type);
 }
 
 const FFmpeg::CodecContext& DecodedStream::codec() const
 {
+    if (!codec_)
+        throw std::runtime_error("the media file has no stream of that type to decode");
     return *codec_;
 }
 

@@ -15,8 +15,8 @@ class DecodedStream
 public:
     DecodedStream(const std::string& mediaName, AVMediaType type);
 
-    bool isOpen() const;
-    // The opened decoder; its time base turns the frames' time stamps into seconds.
+    // The opened decoder; its time base turns the frames' time stamps into seconds. Throws, which fails
+    // the test, when the file has no such stream.
     const FFmpeg::CodecContext& codec() const;
     double secondsOf(const FFmpeg::Frame& frame) const;
 
