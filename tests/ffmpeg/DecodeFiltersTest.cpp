@@ -26,40 +26,28 @@ using FFmpeg::VideoDecodeFilter;
 
 namespace {
 
-struct DecodedPicture
-{
-    int number; // from the picture's pattern
-    double time;
-};
-
-// Source and decoders of one file, connected as the playback pipeline connects them.
+// Source and decoders of one file, connected as the playback pipeline connects them; the pictures
+// that come out are recorded by the number their pattern shows and their time.
 class DecodeChain
 {
 public:
     explicit DecodeChain(const std::string& name)
     {
         FFmpeg::registerMetaTypes();
-        opened = context.open(TestMedia::path(name)) == 0;
-        if (!opened)
-            return;
+        context.open(TestMedia::path(name));
         videoCodec = TestMedia::openDecoder(context, AVMEDIA_TYPE_VIDEO);
         audioCodec = TestMedia::openDecoder(context, AVMEDIA_TYPE_AUDIO);
         source = std::make_unique<FormatContextSource>(context);
         QObject::connect(source.get(), &FormatContextSource::endOfFileReached, [this] { ++endsOfFile; });
-        QObject::connect(source.get(), &FormatContextSource::seekCompleted, [this] { ++seeksCompleted; });
         if (videoCodec) {
             videoDecoder = std::make_unique<VideoDecodeFilter>(*videoCodec);
-            QObject::connect(source.get(), &FormatContextSource::videoPacketReady, videoDecoder.get(),
-                             &VideoDecodeFilter::processPacket);
-            QObject::connect(source.get(), &FormatContextSource::aboutToSeek, videoDecoder.get(),
-                             &VideoDecodeFilter::prepareForSeek);
-            QObject::connect(source.get(), &FormatContextSource::seekCompleted, videoDecoder.get(),
-                             &VideoDecodeFilter::completeSeek);
-            QObject::connect(videoDecoder.get(), &VideoDecodeFilter::videoFrameReady,
-                             [this](std::shared_ptr<Frame> frame) {
-                                 pictures.push_back({TestMedia::frameNumberOf(*frame),
-                                                     videoCodec->ptsToSeconds(frame->bestEffortTimeStamp())});
-                             });
+            VideoDecodeFilter* decoder = videoDecoder.get();
+            QObject::connect(source.get(), &FormatContextSource::videoPacketReady, decoder, &VideoDecodeFilter::processPacket);
+            QObject::connect(source.get(), &FormatContextSource::aboutToSeek, decoder, &VideoDecodeFilter::prepareForSeek);
+            QObject::connect(source.get(), &FormatContextSource::seekCompleted, decoder, &VideoDecodeFilter::completeSeek);
+            QObject::connect(decoder, &VideoDecodeFilter::videoFrameReady, [this](std::shared_ptr<Frame> frame) {
+                pictures.emplace_back(TestMedia::frameNumberOf(*frame), videoCodec->ptsToSeconds(frame->bestEffortTimeStamp()));
+            });
         }
         if (audioCodec) {
             audioDecoder = std::make_unique<AudioDecodeFilter>(*audioCodec);
@@ -82,17 +70,15 @@ public:
         });
     }
 
-    bool opened = false;
     FormatContext context;
     std::unique_ptr<CodecContext> videoCodec;
     std::unique_ptr<CodecContext> audioCodec;
     std::unique_ptr<FormatContextSource> source;
     std::unique_ptr<VideoDecodeFilter> videoDecoder;
     std::unique_ptr<AudioDecodeFilter> audioDecoder;
-    std::vector<DecodedPicture> pictures;
+    std::vector<std::pair<int, double>> pictures;
     int64_t audioPacketPts = AV_NOPTS_VALUE;
     int endsOfFile = 0;
-    int seeksCompleted = 0;
 };
 
 // A packet holding the data of two packets of the file, with the first one's time stamps.
@@ -134,9 +120,9 @@ TEST(VideoDecodeFilter, EveryPictureComesOutOnceInPresentationOrder)
         ASSERT_TRUE(chain.readToEnd());
         ASSERT_FALSE(chain.pictures.empty());
         for (size_t i = 0; i < chain.pictures.size(); ++i) {
-            EXPECT_EQ(chain.pictures[i].number, static_cast<int>(i));
-            EXPECT_EQ(chain.pictures[i].number, TestMedia::frameNumberAt(chain.pictures[i].time))
-                << chain.pictures[i].time;
+            EXPECT_EQ(chain.pictures[i].first, static_cast<int>(i));
+            EXPECT_EQ(chain.pictures[i].first, TestMedia::frameNumberAt(chain.pictures[i].second))
+                << chain.pictures[i].second;
         }
     }
 }
@@ -171,19 +157,6 @@ TEST(VideoDecodeFilter, FramesDecodedDuringASeekAreHeldBackAndOnlyTheLatestLeave
     EXPECT_EQ(emitted, (std::vector<int>{4, 5, 6}));
 }
 
-// The seek rules on clips with reordered frames are checked with the stages wired as the pipeline
-// wires them (PausedSeekTest); here the rule for an intra-only clip: the first picture after the target.
-TEST(VideoDecodeFilter, IntraOnlyClipSeekEndsOnTheFirstPicturePresentedAfterTheTarget)
-{
-    for (double target : {0.0, 0.5, 0.52, 1.0, 1.01, 1.5}) {
-        SCOPED_TRACE(target);
-        DecodeChain chain("mjpeg.mov");
-        chain.source->seek(target);
-        ASSERT_EQ(chain.pictures.size(), 1u);
-        EXPECT_EQ(chain.pictures[0].number, TestMedia::frameNumberAt(target) + 1);
-    }
-}
-
 TEST(VideoDecodeFilter, SeekAfterPlayingLosesNoPictureOfTheNewRun)
 {
     DecodeChain chain("h264_aac.mp4");
@@ -191,11 +164,11 @@ TEST(VideoDecodeFilter, SeekAfterPlayingLosesNoPictureOfTheNewRun)
     chain.source->seek(1.3);
     ASSERT_FALSE(chain.pictures.empty());
     const size_t afterSeek = chain.pictures.size() - 1;
-    const int first = chain.pictures[afterSeek].number;
+    const int first = chain.pictures[afterSeek].first;
     chain.readToEnd();
     // From the picture the seek ended on, the following ones come without gap or repeat.
     for (size_t i = afterSeek; i < chain.pictures.size(); ++i)
-        EXPECT_EQ(chain.pictures[i].number, first + static_cast<int>(i - afterSeek));
+        EXPECT_EQ(chain.pictures[i].first, first + static_cast<int>(i - afterSeek));
 }
 
 TEST(AudioDecodeFilter, EachFrameCarriesItsPacketsTime)
@@ -222,7 +195,7 @@ struct AudioPackets
 {
     explicit AudioPackets(const char* name, size_t count)
     {
-        opened = context.open(TestMedia::path(name)) == 0;
+        context.open(TestMedia::path(name));
         codec = TestMedia::openDecoder(context, AVMEDIA_TYPE_AUDIO);
         decoder = std::make_unique<AudioDecodeFilter>(*codec);
         QObject::connect(decoder.get(), &AudioDecodeFilter::audioFrameReady,
@@ -230,7 +203,12 @@ struct AudioPackets
         packets = packetsOfStream(context, 0, count);
     }
 
-    bool opened = false;
+    // The stream time that n frames as long as the first one decoded last.
+    int64_t framesPts(int n) const
+    {
+        return codec->secondsToPts(n * codec->durationForNumSamples(frames.at(0)->numSamples()));
+    }
+
     FormatContext context;
     std::unique_ptr<CodecContext> codec;
     std::unique_ptr<AudioDecodeFilter> decoder;
@@ -240,87 +218,57 @@ struct AudioPackets
 
 TEST(AudioDecodeFilter, LaterFramesOfAPacketOrOfPacketsWithoutTimeFollowTheEarlierOnes)
 {
+    // Two packets' data in one: the second frame follows the first.
     AudioPackets mp3("tone_stereo_44100.mp3", 8);
-    ASSERT_TRUE(mp3.opened);
     ASSERT_EQ(mp3.packets.size(), 8u);
     for (size_t i = 0; i < 5; ++i)
         mp3.decoder->processAudioPacket(0, mp3.packets[i]);
     mp3.frames.clear();
-    // Two packets' data in one: the second frame follows the first.
-    std::shared_ptr<Packet> pair = joined(*mp3.packets[5], *mp3.packets[6]);
-    ASSERT_TRUE(pair);
-    mp3.decoder->processAudioPacket(0, pair);
+    mp3.decoder->processAudioPacket(0, joined(*mp3.packets[5], *mp3.packets[6]));
     ASSERT_EQ(mp3.frames.size(), 2u);
-    EXPECT_NE(mp3.frames[0], mp3.frames[1]);
     EXPECT_EQ(mp3.frames[0]->bestEffortTimeStamp(), mp3.packets[5]->pts());
-    EXPECT_EQ(mp3.frames[1]->bestEffortTimeStamp(),
-              mp3.packets[5]->pts() + mp3.codec->secondsToPts(mp3.codec->durationForNumSamples(mp3.frames[0]->numSamples())));
+    EXPECT_EQ(mp3.frames[1]->bestEffortTimeStamp(), mp3.packets[5]->pts() + mp3.framesPts(1));
 
-    AudioPackets aac("tone_stereo_44100.m4a", 6);
-    ASSERT_TRUE(aac.opened);
-    auto& [opened, context, codec, decoderPtr, packets, frames] = aac;
-    auto& decoder = *decoderPtr;
     // A packet without time continues from the previous frame. The first packets only fill the
     // decoder (the encoder's priming samples are dropped).
-    ASSERT_EQ(packets.size(), 6u);
-    decoder.processAudioPacket(0, packets[0]);
-    decoder.processAudioPacket(0, packets[1]);
-    frames.clear();
-    decoder.processAudioPacket(0, packets[2]);
-    ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0]->bestEffortTimeStamp(), packets[2]->pts());
-
-    packets[3]->avPacket()->pts = AV_NOPTS_VALUE;
-    packets[4]->avPacket()->pts = AV_NOPTS_VALUE;
-    decoder.processAudioPacket(0, packets[3]);
-    decoder.processAudioPacket(0, packets[4]);
-    ASSERT_EQ(frames.size(), 3u);
-    const double frameLength = codec->durationForNumSamples(frames[0]->numSamples());
-    EXPECT_EQ(frames[1]->bestEffortTimeStamp(), packets[2]->pts() + codec->secondsToPts(frameLength));
-    EXPECT_EQ(frames[2]->bestEffortTimeStamp(), packets[2]->pts() + codec->secondsToPts(2 * frameLength));
+    AudioPackets aac("tone_stereo_44100.m4a", 6);
+    ASSERT_EQ(aac.packets.size(), 6u);
+    aac.decoder->processAudioPacket(0, aac.packets[0]);
+    aac.decoder->processAudioPacket(0, aac.packets[1]);
+    aac.frames.clear();
+    for (size_t i = 2; i < 5; ++i) {
+        if (i > 2)
+            aac.packets[i]->avPacket()->pts = AV_NOPTS_VALUE;
+        aac.decoder->processAudioPacket(0, aac.packets[i]);
+        ASSERT_EQ(aac.frames.size(), i - 1);
+        EXPECT_EQ(aac.frames.back()->bestEffortTimeStamp(), aac.packets[2]->pts() + aac.framesPts(int(i) - 2));
+    }
 
     // After a seek nothing is known to continue from: the decoder's own time stays.
-    decoder.prepareForSeek();
-    frames.clear();
-    packets[5]->avPacket()->pts = AV_NOPTS_VALUE;
-    decoder.processAudioPacket(0, packets[5]);
-    for (const auto& frame : frames)
+    aac.decoder->prepareForSeek();
+    aac.frames.clear();
+    aac.packets[5]->avPacket()->pts = AV_NOPTS_VALUE;
+    aac.decoder->processAudioPacket(0, aac.packets[5]);
+    for (const auto& frame : aac.frames)
         EXPECT_EQ(frame->bestEffortTimeStamp(), frame->avFrame()->best_effort_timestamp);
 }
 
 TEST(AudioDecodeFilter, SwitchedOffItDecodesNothingUntilSwitchedOn)
 {
     DecodeChain chain("tone_stereo_44100.mp3");
-    int frames = 0;
-    QObject::connect(chain.audioDecoder.get(), &AudioDecodeFilter::audioFrameReady, [&] { ++frames; });
-    EXPECT_TRUE(chain.audioDecoder->isProcessingData());
-    chain.audioDecoder->setProcessingData(false);
-    EXPECT_FALSE(chain.audioDecoder->isProcessingData());
-    ASSERT_TRUE(TestMedia::waitUntil([&] {
-        chain.source->readForward(0.5);
-        return chain.context.codecContext(0) && chain.audioPacketPts != AV_NOPTS_VALUE
-               && chain.audioCodec->ptsToSeconds(chain.audioPacketPts) >= 0.5;
-    }));
-    EXPECT_EQ(frames, 0);
-
-    chain.audioDecoder->setProcessingData(true);
-    const int64_t resumedFrom = chain.audioPacketPts;
     std::vector<int64_t> times;
     QObject::connect(chain.audioDecoder.get(), &AudioDecodeFilter::audioFrameReady,
                      [&](std::shared_ptr<Frame> frame) { times.push_back(frame->bestEffortTimeStamp()); });
+    chain.audioDecoder->setProcessingData(false);
+    ASSERT_TRUE(TestMedia::waitUntil([&] {
+        chain.source->readForward(0.5);
+        return chain.audioPacketPts != AV_NOPTS_VALUE && chain.audioCodec->ptsToSeconds(chain.audioPacketPts) >= 0.5;
+    }));
+    EXPECT_TRUE(times.empty());
+
+    chain.audioDecoder->setProcessingData(true);
+    const int64_t resumedFrom = chain.audioPacketPts;
     ASSERT_TRUE(chain.readToEnd());
     ASSERT_FALSE(times.empty());
     EXPECT_GT(times.front(), resumedFrom);
-}
-
-TEST(DecodeChain, BrokenFilesFailToOpenOrEndWithoutHanging)
-{
-    for (const char* name : {"empty.mp4", "text.avi", "random.mp4"})
-        EXPECT_FALSE(DecodeChain(name).opened) << name;
-    DecodeChain raw("raw.h264");
-    ASSERT_TRUE(raw.opened);
-    ASSERT_TRUE(raw.readToEnd());
-    EXPECT_FALSE(raw.pictures.empty());
-    raw.source->seek(1.0);
-    EXPECT_EQ(raw.seeksCompleted, 1);
 }
