@@ -4,6 +4,7 @@
 #include "ffmpeg/FormatContextSource.h"
 #include "ffmpeg/MetaTypes.h"
 #include "ffmpeg/VideoDecodeFilter.h"
+#include "support/DecodedStream.h"
 #include "support/TestMedia.h"
 
 extern "C" {
@@ -95,19 +96,6 @@ std::shared_ptr<Packet> joined(const Packet& first, const Packet& second)
     return packet;
 }
 
-std::vector<std::shared_ptr<Packet>> packetsOfStream(FormatContext& context, int streamId, size_t count)
-{
-    std::vector<std::shared_ptr<Packet>> packets;
-    while (packets.size() < count) {
-        auto packet = std::make_shared<Packet>();
-        if (context.readFrame(*packet) != 0)
-            break;
-        if (packet->streamId() == streamId)
-            packets.push_back(packet);
-    }
-    return packets;
-}
-
 } // namespace
 
 TEST(VideoDecodeFilter, EveryPictureComesOutOnceInPresentationOrder)
@@ -129,10 +117,8 @@ TEST(VideoDecodeFilter, EveryPictureComesOutOnceInPresentationOrder)
 
 TEST(VideoDecodeFilter, FramesDecodedDuringASeekAreHeldBackAndOnlyTheLatestLeaves)
 {
-    FormatContext context;
-    ASSERT_EQ(context.open(TestMedia::path("mjpeg.mov")), 0);
-    std::unique_ptr<CodecContext> codec = TestMedia::openDecoder(context, AVMEDIA_TYPE_VIDEO);
-    VideoDecodeFilter decoder(*codec);
+    DecodedStream video("mjpeg.mov", AVMEDIA_TYPE_VIDEO);
+    VideoDecodeFilter decoder(video.codec());
     std::vector<int> emitted;
     QObject::connect(&decoder, &VideoDecodeFilter::videoFrameReady,
                      [&](std::shared_ptr<Frame> frame) { emitted.push_back(TestMedia::frameNumberOf(*frame)); });
@@ -140,7 +126,7 @@ TEST(VideoDecodeFilter, FramesDecodedDuringASeekAreHeldBackAndOnlyTheLatestLeave
     decoder.completeSeek(); // nothing decoded yet
     EXPECT_TRUE(emitted.empty());
 
-    const auto packets = packetsOfStream(context, 0, 7);
+    const auto packets = video.packets(7);
     ASSERT_EQ(packets.size(), 7u);
     decoder.prepareForSeek();
     for (int i = 0; i < 5; ++i)
@@ -193,25 +179,21 @@ TEST(AudioDecodeFilter, EachFrameCarriesItsPacketsTime)
 // A lone audio decoder on the packets of one file, fed by hand.
 struct AudioPackets
 {
-    explicit AudioPackets(const char* name, size_t count)
+    AudioPackets(const char* name, size_t count) : stream(name, AVMEDIA_TYPE_AUDIO), decoder(stream.codec())
     {
-        context.open(TestMedia::path(name));
-        codec = TestMedia::openDecoder(context, AVMEDIA_TYPE_AUDIO);
-        decoder = std::make_unique<AudioDecodeFilter>(*codec);
-        QObject::connect(decoder.get(), &AudioDecodeFilter::audioFrameReady,
+        QObject::connect(&decoder, &AudioDecodeFilter::audioFrameReady,
                          [this](std::shared_ptr<Frame> frame) { frames.push_back(frame); });
-        packets = packetsOfStream(context, 0, count);
+        packets = stream.packets(count);
     }
 
     // The stream time that n frames as long as the first one decoded last.
     int64_t framesPts(int n) const
     {
-        return codec->secondsToPts(n * codec->durationForNumSamples(frames.at(0)->numSamples()));
+        return stream.codec().secondsToPts(n * stream.codec().durationForNumSamples(frames.at(0)->numSamples()));
     }
 
-    FormatContext context;
-    std::unique_ptr<CodecContext> codec;
-    std::unique_ptr<AudioDecodeFilter> decoder;
+    DecodedStream stream;
+    AudioDecodeFilter decoder;
     std::vector<std::shared_ptr<Packet>> packets;
     std::vector<std::shared_ptr<Frame>> frames;
 };
@@ -222,9 +204,9 @@ TEST(AudioDecodeFilter, LaterFramesOfAPacketOrOfPacketsWithoutTimeFollowTheEarli
     AudioPackets mp3("tone_stereo_44100.mp3", 8);
     ASSERT_EQ(mp3.packets.size(), 8u);
     for (size_t i = 0; i < 5; ++i)
-        mp3.decoder->processAudioPacket(0, mp3.packets[i]);
+        mp3.decoder.processAudioPacket(0, mp3.packets[i]);
     mp3.frames.clear();
-    mp3.decoder->processAudioPacket(0, joined(*mp3.packets[5], *mp3.packets[6]));
+    mp3.decoder.processAudioPacket(0, joined(*mp3.packets[5], *mp3.packets[6]));
     ASSERT_EQ(mp3.frames.size(), 2u);
     EXPECT_EQ(mp3.frames[0]->bestEffortTimeStamp(), mp3.packets[5]->pts());
     EXPECT_EQ(mp3.frames[1]->bestEffortTimeStamp(), mp3.packets[5]->pts() + mp3.framesPts(1));
@@ -233,22 +215,22 @@ TEST(AudioDecodeFilter, LaterFramesOfAPacketOrOfPacketsWithoutTimeFollowTheEarli
     // decoder (the encoder's priming samples are dropped).
     AudioPackets aac("tone_stereo_44100.m4a", 6);
     ASSERT_EQ(aac.packets.size(), 6u);
-    aac.decoder->processAudioPacket(0, aac.packets[0]);
-    aac.decoder->processAudioPacket(0, aac.packets[1]);
+    aac.decoder.processAudioPacket(0, aac.packets[0]);
+    aac.decoder.processAudioPacket(0, aac.packets[1]);
     aac.frames.clear();
     for (size_t i = 2; i < 5; ++i) {
         if (i > 2)
             aac.packets[i]->avPacket()->pts = AV_NOPTS_VALUE;
-        aac.decoder->processAudioPacket(0, aac.packets[i]);
+        aac.decoder.processAudioPacket(0, aac.packets[i]);
         ASSERT_EQ(aac.frames.size(), i - 1);
         EXPECT_EQ(aac.frames.back()->bestEffortTimeStamp(), aac.packets[2]->pts() + aac.framesPts(int(i) - 2));
     }
 
     // After a seek nothing is known to continue from: the decoder's own time stays.
-    aac.decoder->prepareForSeek();
+    aac.decoder.prepareForSeek();
     aac.frames.clear();
     aac.packets[5]->avPacket()->pts = AV_NOPTS_VALUE;
-    aac.decoder->processAudioPacket(0, aac.packets[5]);
+    aac.decoder.processAudioPacket(0, aac.packets[5]);
     for (const auto& frame : aac.frames)
         EXPECT_EQ(frame->bestEffortTimeStamp(), frame->avFrame()->best_effort_timestamp);
 }

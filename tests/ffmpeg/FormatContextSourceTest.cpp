@@ -207,7 +207,7 @@ TEST_F(FormatContextSourceTest, SeekForwardsTheWholeRunFromTheKeyFrameOnce)
         EXPECT_GT(seconds(run.back(), false), target);
 
         // Reading on continues the run: per stream one unbroken stretch of the file, starting for
-        // the pictures at a key frame presented at or before the target.
+        // the pictures at the last key frame presented at or before the target.
         readTo(target + 0.5);
         for (const int stream : {context_.findBestStream(AVMEDIA_TYPE_VIDEO), context_.findBestStream(AVMEDIA_TYPE_AUDIO)})
             EXPECT_TRUE(isRunOf(ofStream(all, stream), ofStream(packets(), stream))) << stream;
@@ -215,6 +215,7 @@ TEST_F(FormatContextSourceTest, SeekForwardsTheWholeRunFromTheKeyFrameOnce)
         ASSERT_FALSE(pictures.empty());
         EXPECT_TRUE(pictures.front().isKey);
         EXPECT_LE(seconds(pictures.front(), false), target);
+        EXPECT_GT(seconds(pictures.front(), false), target - 1.0) << "key frames are one second apart";
     }
 }
 

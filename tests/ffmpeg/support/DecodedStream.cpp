@@ -1,7 +1,6 @@
 #include "DecodedStream.h"
 
 #include "TestMedia.h"
-#include "ffmpeg/Packet.h"
 
 #include <stdexcept>
 
@@ -13,7 +12,7 @@ DecodedStream::DecodedStream(const std::string& mediaName, AVMediaType type)
     codec_ = TestMedia::openDecoder(format_, type);
 }
 
-const FFmpeg::CodecContext& DecodedStream::codec() const
+FFmpeg::CodecContext& DecodedStream::codec() const
 {
     if (!codec_)
         throw std::runtime_error("the media file has no stream of that type to decode");
@@ -51,4 +50,17 @@ std::vector<std::shared_ptr<FFmpeg::Frame>> DecodedStream::decode(int maxFrames)
         receiveAll();
     }
     return frames;
+}
+
+std::vector<std::shared_ptr<FFmpeg::Packet>> DecodedStream::packets(std::size_t count)
+{
+    std::vector<std::shared_ptr<FFmpeg::Packet>> packets;
+    while (packets.size() < count) {
+        auto packet = std::make_shared<FFmpeg::Packet>();
+        if (format_.readFrame(*packet) != 0)
+            break;
+        if (packet->streamId() == streamIndex_)
+            packets.push_back(packet);
+    }
+    return packets;
 }

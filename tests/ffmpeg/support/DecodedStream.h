@@ -3,6 +3,7 @@
 #include "ffmpeg/CodecContext.h"
 #include "ffmpeg/FormatContext.h"
 #include "ffmpeg/Frame.h"
+#include "ffmpeg/Packet.h"
 
 #include <memory>
 #include <string>
@@ -17,12 +18,14 @@ public:
 
     // The opened decoder; its time base turns the frames' time stamps into seconds. Throws, which fails
     // the test, when the file has no such stream.
-    const FFmpeg::CodecContext& codec() const;
+    FFmpeg::CodecContext& codec() const;
     double secondsOf(const FFmpeg::Frame& frame) const;
 
     // The next frames in the decoder's output order, up to maxFrames (all that remain when
     // negative), draining the decoder at the end of the file.
     std::vector<std::shared_ptr<FFmpeg::Frame>> decode(int maxFrames = -1);
+    // The next packets of the stream, up to count, for tests that feed a decoder by hand.
+    std::vector<std::shared_ptr<FFmpeg::Packet>> packets(std::size_t count);
 
 private:
     FFmpeg::FormatContext format_;
