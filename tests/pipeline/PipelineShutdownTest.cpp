@@ -13,9 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 #include <utility>
-#include <vector>
 
 using FFmpeg::PlaybackPipeline;
 using namespace PipelineTest;
@@ -23,15 +21,8 @@ using namespace PipelineTest;
 namespace {
 
 constexpr const char* kClip = "h264_aac.mp4";
-// The clip copied under a name no other test's thread has.
-constexpr const char* kCopyName = "shutdown.mp4";
-const QString kThreadName = QString(kCopyName) + " Decoder";
-
-// Far longer than a seek on the clip takes in the decoder thread.
-constexpr unsigned long kSeekWorkMs = 200;
-
-// Long enough for a picture still under way from the decoder thread to arrive.
-constexpr int kQuietMs = 300;
+// The clip is copied under a name no other test's thread has.
+const QString kThreadName = "shutdown.mp4 Decoder";
 
 class PipelineShutdownTest : public ::testing::TestWithParam<Threading>
 {
@@ -39,16 +30,18 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder_.isValid());
-        copy_ = folder_.filePath(kCopyName);
         ASSERT_TRUE(QFile::copy(QString::fromStdString(TestMedia::path(kClip)), copy_));
     }
 
-    // Loads the copy with sound and waits until its decoder thread runs.
+    // Loads the copy with sound and waits until its decoder thread runs, named after the file
+    // without its folder.
     void loadCopy(PipelineProbe& probe)
     {
         ASSERT_EQ(probe.pipeline().loadFile(copy_, false), PlaybackPipeline::LoadSucceeded);
         if (GetParam() == Threading::On) {
             ASSERT_TRUE(probe.waitUntil([] { return threadRunning(kThreadName); }));
+        } else {
+            ASSERT_FALSE(threadRunning(kThreadName));
         }
     }
 
@@ -59,43 +52,28 @@ protected:
 
 private:
     QTemporaryDir folder_;
-    QString copy_;
+    const QString copy_ = folder_.filePath("shutdown.mp4");
 };
 
 } // namespace
-
-TEST_P(PipelineShutdownTest, CloseWithNothingLoadedStillAnnouncesNoMedia)
-{
-    PipelineProbe probe(GetParam());
-    EXPECT_EQ(probe.pipeline().close(), 0);
-    EXPECT_EQ(probe.statuses, std::vector<PlaybackPipeline::MediaStatus>{PlaybackPipeline::NoMedia});
-}
 
 TEST_P(PipelineShutdownTest, CloseEndsTheDecoderThreadWhateverItIsDoing)
 {
     const std::vector<std::pair<std::string, std::function<void(PlaybackPipeline&)>>> moments{
         {"while paused", [](PlaybackPipeline&) {}},
-        {"while playing", [](PlaybackPipeline& pipeline) { pipeline.play(); }},
-        {"in the middle of a seek",
-         [](PlaybackPipeline& pipeline) {
-             pipeline.play();
-             pipeline.seek(2.0);
-         }},
-        // The decoder thread finishes the seek meanwhile; its picture and completion wait in this
-        // thread's queue, where the pipeline must not take them for the next file's.
-        {"with a finished seek's picture on its way",
-         [](PlaybackPipeline& pipeline) {
-             pipeline.seek(1.5);
-             QThread::msleep(kSeekWorkMs);
-         }},
-        {"in the middle of a read burst",
-         [](PlaybackPipeline& pipeline) {
-             pipeline.setBufferDuration(1000.0);
-             pipeline.play();
-         }},
+        {"while playing", [](PlaybackPipeline& p) { p.play(); }},
+        {"in the middle of a seek", [](PlaybackPipeline& p) { p.play(); p.seek(2.0); }},
+        // The decoder thread finishes the seek meanwhile (it takes far less than the sleep); its
+        // picture and completion wait in this thread's queue, where the pipeline must not take
+        // them for the next file's.
+        {"with a finished seek's picture on its way", [](PlaybackPipeline& p) { p.seek(1.5); QThread::msleep(200); }},
+        {"in the middle of a read burst", [](PlaybackPipeline& p) { p.setBufferDuration(1000.0); p.play(); }},
     };
     PipelineProbe probe(GetParam());
     PlaybackPipeline& pipeline = probe.pipeline();
+    EXPECT_EQ(pipeline.close(), 0);
+    EXPECT_EQ(probe.statuses, std::vector<PlaybackPipeline::MediaStatus>{PlaybackPipeline::NoMedia})
+        << "closing with nothing loaded still announces it";
     for (const auto& [moment, action] : moments) {
         SCOPED_TRACE(moment);
         loadCopy(probe);
@@ -105,7 +83,8 @@ TEST_P(PipelineShutdownTest, CloseEndsTheDecoderThreadWhateverItIsDoing)
         EXPECT_EQ(pipeline.mediaStatus(), PlaybackPipeline::NoMedia);
         EXPECT_EQ(pipeline.playbackState(), PlaybackPipeline::Stopped);
         EXPECT_TRUE(threadEnds(probe));
-        EXPECT_FALSE(pictures.wait(kQuietMs)) << "a picture of the closed file arrived";
+        // Long enough for a picture still under way from the decoder thread to arrive.
+        EXPECT_FALSE(pictures.wait(300)) << "a picture of the closed file arrived";
         EXPECT_EQ(pipeline.play(), 1);
         EXPECT_EQ(pipeline.seek(1.0), 1);
         pipeline.setBufferDuration(3.0);

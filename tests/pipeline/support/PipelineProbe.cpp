@@ -11,13 +11,6 @@ using FFmpeg::PlaybackPipeline;
 
 namespace PipelineTest {
 
-namespace {
-
-// Linux keeps this many bytes of a thread's name.
-constexpr int kThreadNameBytes = 15;
-
-} // namespace
-
 std::string nameOf(Threading threading)
 {
     return threading == Threading::On ? "ThreadingOn" : "ThreadingOff";
@@ -28,7 +21,7 @@ PipelineProbe::PipelineProbe(Threading threading)
 {
     pipeline_->setThreadingEnabled(threading == Threading::On);
     connect(pipeline_.get(), &PlaybackPipeline::videoFrameReady, this, [this](std::shared_ptr<FFmpeg::Frame> frame) {
-        shown.push_back({TestMedia::frameNumberOf(*frame), pipeline_->mediaTime(), pipeline_->playbackState()});
+        shown.push_back({TestMedia::frameNumberOf(*frame), pipeline_->mediaTime()});
     });
     connect(pipeline_.get(), &PlaybackPipeline::mediaStatusChanged, this,
             [this](PlaybackPipeline::MediaStatus status) { statuses.push_back(status); });
@@ -36,26 +29,9 @@ PipelineProbe::PipelineProbe(Threading threading)
             [this](PlaybackPipeline::PlaybackState state) { states.push_back(state); });
 }
 
-PipelineProbe::~PipelineProbe() = default;
-
-PlaybackPipeline& PipelineProbe::pipeline()
-{
-    return *pipeline_;
-}
-
-void PipelineProbe::destroyPipeline()
-{
-    pipeline_.reset();
-}
-
 PlaybackPipeline::LoadError PipelineProbe::load(const std::string& mediaName, bool videoOnly)
 {
     return pipeline_->loadFile(QString::fromStdString(TestMedia::path(mediaName)), videoOnly);
-}
-
-int PipelineProbe::lastShown() const
-{
-    return shown.empty() ? -1 : shown.back().number;
 }
 
 bool PipelineProbe::waitUntil(const std::function<bool()>& condition)
@@ -80,7 +56,8 @@ bool PipelineProbe::waitForPictureOfClock(int lastFrame)
 
 bool threadRunning(const QString& name)
 {
-    const QByteArray shownName = name.toUtf8().left(kThreadNameBytes);
+    // Linux keeps 15 bytes of a thread's name.
+    const QByteArray shownName = name.toUtf8().left(15);
     const QDir tasks(QStringLiteral("/proc/self/task"));
     for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile comm(tasks.filePath(task + QStringLiteral("/comm")));

@@ -19,9 +19,8 @@ std::string nameOf(Threading threading);
 // A picture that reached the owning thread, with what the pipeline said when it arrived.
 struct ShownFrame
 {
-    int number;  // the frame number the picture encodes, -1 when unreadable
+    int number;  // -1 when unreadable
     double mediaTime;
-    FFmpeg::PlaybackPipeline::PlaybackState state;
 };
 
 // A playback pipeline with a record of the pictures it delivered and the statuses it announced.
@@ -30,25 +29,18 @@ class PipelineProbe : public QObject
     Q_OBJECT
 public:
     explicit PipelineProbe(Threading threading);
-    ~PipelineProbe() override;
 
-    FFmpeg::PlaybackPipeline& pipeline();
-    // Destroys the pipeline, as its owner would.
-    void destroyPipeline();
-
-    // Loads a generated clip.
+    FFmpeg::PlaybackPipeline& pipeline() { return *pipeline_; }
+    void destroyPipeline() { pipeline_.reset(); }
     FFmpeg::PlaybackPipeline::LoadError load(const std::string& mediaName, bool videoOnly = true);
 
-    // The number of the last picture delivered, -1 before any.
-    int lastShown() const;
-    // Runs the event loop until the condition holds; false when a hang guard runs out first.
+    int lastShown() const { return shown.empty() ? -1 : shown.back().number; }
+    // Each runs the event loop until its condition holds; false when a hang guard runs out first.
     bool waitUntil(const std::function<bool()>& condition);
-    // Waits until the last picture delivered is that frame.
     bool waitForShown(int frameNumber);
-    // Waits until the clock passes the media time.
-    bool waitForMediaTime(double mediaTime);
-    // Waits until the picture of the present (paused) clock time is shown; `lastFrame` is the
-    // clip's last frame, which stays on screen from the end of its time to the end of the media.
+    bool waitForMediaTime(double mediaTime);  // until the clock passes it
+    // Until the picture of the paused clock's time is shown; `lastFrame` stays on screen from the
+    // end of its time to the end of the media.
     bool waitForPictureOfClock(int lastFrame);
 
     std::vector<ShownFrame> shown;
