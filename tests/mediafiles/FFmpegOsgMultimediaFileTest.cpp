@@ -5,21 +5,21 @@
 
 #include "ffmpeg/Frame.h"
 #include "ffmpeg/MetaTypes.h"
-#include "ffmpeg/PlaybackPipeline.h"
 #include "media/FFmpegOsgMultimediaFile.h"
 #include "support/ImageFrames.h"
+#include "support/MediaFiles.h"
 #include "support/SignalLog.h"
 #include "support/TestMedia.h"
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QUrl>
 
 #include <osg/Array>
 #include <osg/Geometry>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,12 +33,11 @@ namespace {
 constexpr int kHangGuardMs = 20000;
 
 // A loaded media file with a log of every picture written into its quad's image.
-class LoggedFile
+struct LoggedFile
 {
-public:
     explicit LoggedFile(const std::string& mediaName)
     {
-        file.setMedia(QUrl::fromLocalFile(QString::fromStdString(TestMedia::path(mediaName))));
+        file.setMedia(MediaFileTest::urlOf(mediaName));
         quad = dynamic_cast<VideoQuad*>(file.outputNode());
         if (quad)
             quad->image()->setModifiedCallback(log);
@@ -50,6 +49,13 @@ public:
         if (!QTest::qWaitFor([&] { return log->frames().size() > count; }, kHangGuardMs))
             return -2;
         return log->frames()[count];
+    }
+
+    // Hands the file a frame as its pipeline would.
+    bool deliver(std::shared_ptr<FFmpeg::Frame> frame)
+    {
+        return QMetaObject::invokeMethod(&file, "setFrame_", Qt::DirectConnection,
+                                         Q_ARG(std::shared_ptr<FFmpeg::Frame>, std::move(frame)));
     }
 
     FFmpegOsgMultimediaFile file;
@@ -82,7 +88,7 @@ TEST(FFmpegOsgMultimediaFile, PausedSeeksShowThePictureTheSeekRulesGive)
         // nothing shows no picture; a stray one would turn up as the first after the next seek.
         for (double target : {0.0, 0.3, 1.0, 1.5, 0.92, 1.9, 0.5}) {
             SCOPED_TRACE(std::string(name) + " at " + std::to_string(target));
-            const std::size_t before = target == 0.0 ? 0 : logged.log->frames().size();
+            const std::size_t before = logged.log->frames().size();
             if (target != 0.0) {
                 ASSERT_EQ(logged.file.seekTo(target, 0.0), 0);
             }
@@ -91,7 +97,7 @@ TEST(FFmpegOsgMultimediaFile, PausedSeeksShowThePictureTheSeekRulesGive)
                 EXPECT_EQ(expected, TestMedia::frameNumberAt(target) + 1) << "the first frame after the target";
             }
             if (expected >= 0) {
-                EXPECT_EQ(logged.firstPictureAfter(before), expected);
+                EXPECT_EQ(logged.firstPictureAfter(target == 0.0 ? 0 : before), expected);
             }
         }
     }
@@ -99,140 +105,92 @@ TEST(FFmpegOsgMultimediaFile, PausedSeeksShowThePictureTheSeekRulesGive)
 
 TEST(FFmpegOsgMultimediaFile, WhilePlayingPicturesReachTheImageInOrderAcrossAPause)
 {
-    struct Clip
-    {
-        const char* name;
-        int lastFrame;
-    };
-    constexpr int kPauseAfterFrame = 30;
-    for (const Clip& clip : {Clip{"mjpeg.mov", 49}, Clip{"h264_aac.mp4", 74}}) {
-        SCOPED_TRACE(clip.name);
-        LoggedFile logged(clip.name);
+    for (const auto& [name, lastFrame] : {std::pair{"mjpeg.mov", 49}, std::pair{"h264_aac.mp4", 74}}) {
+        SCOPED_TRACE(name);
+        LoggedFile logged(name);
         ASSERT_NE(logged.quad, nullptr);
         MediaFileTest::SignalLog signalLog(logged.file);
         const std::vector<int>& frames = logged.log->frames();
 
         logged.file.play();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !frames.empty() && frames.back() >= kPauseAfterFrame; },
-                                    kHangGuardMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !frames.empty() && frames.back() >= 30; }, kHangGuardMs));
         logged.file.pause();
         const std::size_t shownWhenPaused = frames.size();
-        const auto* pipeline = logged.file.findChild<FFmpeg::PlaybackPipeline*>();
-        ASSERT_NE(pipeline, nullptr);
+        const auto* pipeline = MediaFileTest::pipelineOf(logged.file);
         EXPECT_EQ(pipeline->playbackState(), FFmpeg::PlaybackPipeline::Stopped);
         const double pausedAt = pipeline->mediaTime();
         logged.file.play();
         EXPECT_GE(pipeline->mediaTime(), pausedAt) << "playing resumes where it paused";
         QSignalSpy ended(&logged.file, &MediaPlayer2::MediaFile::endOfMedia);
         ASSERT_TRUE(ended.wait(kHangGuardMs));
-        // The last pictures may still be on their way from the decoder thread; a decoder that
-        // reorders frames gives its last ones only when drained at the end of the file.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return frames.back() == clip.lastFrame; }, kHangGuardMs))
+        // The last pictures may still be on their way from the decoder thread.
+        EXPECT_TRUE(QTest::qWaitFor([&, lastFrame = lastFrame] { return frames.back() == lastFrame; }, kHangGuardMs))
             << "last picture " << frames.back();
 
+        // In order across the pause: playing went on from where it stopped, not from the start.
         for (std::size_t i = 1; i < frames.size(); ++i)
             EXPECT_LT(frames[i - 1], frames[i]) << "picture " << i << " of " << frames.size();
+        EXPECT_GT(frames.size(), shownWhenPaused);
         // The 16 ms frame tick outpaces 25 frames per second, so only a stalled machine skips a
         // frame now and then; losing every other one would show here.
-        EXPECT_GE(frames.size(), std::size_t(clip.lastFrame * 2 / 3));
-        // In order across the pause: playing went on from where it stopped, not from the start.
-        EXPECT_GT(frames.size(), shownWhenPaused);
+        EXPECT_GE(frames.size(), std::size_t(lastFrame * 2 / 3));
         EXPECT_EQ(signalLog.signalNames, std::vector<std::string>{"endOfMedia"});
     }
 }
 
-TEST(FFmpegOsgMultimediaFile, ShowsEachFrameInTheSameImageRightSideUp)
+TEST(FFmpegOsgMultimediaFile, ShowsEachFramesOwnPixelsInTheSameImageRightSideUpEvenAfterTheFileIsGone)
 {
     FFmpeg::registerMetaTypes();
-    // Every frame of this clip is a key frame, so loading shows a picture at once.
-    LoggedFile logged("mjpeg.mov");
-    ASSERT_NE(logged.quad, nullptr);
-    osg::Image* image = logged.quad->image();
-    ASSERT_EQ(logged.firstPictureAfter(0), TestMedia::pictureAfterSeekRun("mjpeg.mov", 0.0));
+    auto logged = std::make_unique<LoggedFile>("mjpeg.mov");
+    ASSERT_NE(logged->quad, nullptr);
+    const osg::ref_ptr<VideoQuad> quad = logged->quad;
+    osg::Image* image = quad->image();
+    ASSERT_EQ(logged->firstPictureAfter(0), TestMedia::pictureAfterSeekRun("mjpeg.mov", 0.0));
     EXPECT_EQ(image->s(), 160);
     EXPECT_EQ(image->t(), 96);
+    // Image row 0 holds the picture's top; the quad's top edge must show it.
+    EXPECT_EQ(textureRowAt(*quad, true), 0.0f);
+    EXPECT_EQ(textureRowAt(*quad, false), 96.0f);
 
-    // A hand-made frame of another size: the top row red, every other row blue (BGRA bytes).
-    constexpr int kWidth = 4;
-    constexpr int kHeight = 3;
+    // A hand-made frame of another size, its rows 3 pixels wider than the picture, as decoders and
+    // converters may leave them: each visible pixel holds its column and row, the padding 0xee.
+    constexpr int kWidth = 5;
+    constexpr int kHeight = 4;
+    constexpr int kPadding = 3;
     auto frame = std::make_shared<FFmpeg::Frame>();
-    ASSERT_EQ(frame->allocateBuffer(AV_PIX_FMT_BGRA, kWidth, kHeight), 0);
+    ASSERT_EQ(frame->allocateBuffer(AV_PIX_FMT_BGRA, kWidth + kPadding, kHeight), 0);
     std::vector<unsigned char> bytes;
     for (int row = 0; row < kHeight; ++row)
-        for (int column = 0; column < kWidth; ++column)
-            {
-            const unsigned char red = row == 0 ? 255 : 0;
-            bytes.insert(bytes.end(), {static_cast<unsigned char>(255 - red), 0, red, static_cast<unsigned char>(column)});
+        for (int column = 0; column < kWidth + kPadding; ++column) {
+            const auto value = static_cast<unsigned char>(column < kWidth ? row * 16 + column : 0xee);
+            bytes.insert(bytes.end(), {value, value, value, 255});
         }
     ASSERT_EQ(frame->fillImage(bytes.data(), bytes.size()), 0);
+    frame->avFrame()->width = kWidth;
     const unsigned int modifiedBefore = image->getModifiedCount();
-    ASSERT_TRUE(QMetaObject::invokeMethod(&logged.file, "setFrame_", Qt::DirectConnection,
-                                          Q_ARG(std::shared_ptr<FFmpeg::Frame>, frame)));
-
-    EXPECT_EQ(logged.quad->image(), image) << "the quad keeps its image object";
+    ASSERT_TRUE(logged->deliver(std::move(frame)));
+    EXPECT_EQ(quad->image(), image) << "the quad keeps its image object";
     EXPECT_EQ(image->getModifiedCount(), modifiedBefore + 1);
-    EXPECT_EQ(logged.log->frames().size(), 2u);
+    EXPECT_EQ(logged->log->frames().size(), 2u);
     EXPECT_EQ(image->s(), kWidth);
     EXPECT_EQ(image->t(), kHeight);
     EXPECT_EQ(image->getPixelFormat(), GLenum(GL_BGRA));
     EXPECT_EQ(image->getOrigin(), osg::Image::TOP_LEFT);
-    // The image holds the picture: it stays when the pipeline lets go of the frame.
-    frame.reset();
-    EXPECT_EQ(std::vector<unsigned char>(image->data(), image->data() + bytes.size()), bytes);
+    const auto expectPixels = [&] {
+        for (int row = 0; row < kHeight; ++row)
+            for (int column = 0; column < kWidth; ++column)
+                EXPECT_EQ(*image->data(column, row), row * 16 + column) << column << ", " << row;
+    };
+    expectPixels();
 
     // A frame in another layout would be read past its end: it is dropped.
     auto grey = std::make_shared<FFmpeg::Frame>();
     ASSERT_EQ(grey->allocateBuffer(AV_PIX_FMT_GRAY8, 64, 64), 0);
-    const unsigned int modifiedByFrame = image->getModifiedCount();
-    ASSERT_TRUE(QMetaObject::invokeMethod(&logged.file, "setFrame_", Qt::DirectConnection,
-                                          Q_ARG(std::shared_ptr<FFmpeg::Frame>, grey)));
-    EXPECT_EQ(image->getModifiedCount(), modifiedByFrame);
+    ASSERT_TRUE(logged->deliver(grey));
+    EXPECT_EQ(image->getModifiedCount(), modifiedBefore + 1);
     EXPECT_EQ(image->s(), kWidth);
 
-    // Image row 0 holds the picture's top; the quad's top edge must show it.
-    // The quad follows the new size in the update traversal.
-    osg::NodeVisitor update(osg::NodeVisitor::UPDATE_VISITOR, osg::NodeVisitor::TRAVERSE_ALL_CHILDREN);
-    auto* sizeCallback = dynamic_cast<osg::NodeCallback*>(logged.quad->getUpdateCallback());
-    ASSERT_NE(sizeCallback, nullptr);
-    (*sizeCallback)(logged.quad, &update);
-    EXPECT_EQ(textureRowAt(*logged.quad, true), 0.0f);
-    EXPECT_EQ(textureRowAt(*logged.quad, false), float(kHeight));
-}
-
-TEST(FFmpegOsgMultimediaFile, PaddedRowsShowWithoutShearAndPicturesOutliveTheFile)
-{
-    FFmpeg::registerMetaTypes();
-    osg::ref_ptr<VideoQuad> quad;
-    {
-        LoggedFile logged("mjpeg.mov");
-        ASSERT_NE(logged.quad, nullptr);
-        ASSERT_GE(logged.firstPictureAfter(0), 0);
-        quad = logged.quad;
-
-        // Rows 3 pixels wider than the picture, as decoders and converters may leave them; each
-        // visible pixel holds its column and row, the padding 0xee.
-        constexpr int kWidth = 5;
-        constexpr int kHeight = 4;
-        constexpr int kPadding = 3;
-        auto padded = std::make_shared<FFmpeg::Frame>();
-        ASSERT_EQ(padded->allocateBuffer(AV_PIX_FMT_BGRA, kWidth + kPadding, kHeight), 0);
-        std::vector<unsigned char> bytes;
-        for (int row = 0; row < kHeight; ++row)
-            for (int column = 0; column < kWidth + kPadding; ++column) {
-                const auto value = static_cast<unsigned char>(column < kWidth ? row * 16 + column : 0xee);
-                bytes.insert(bytes.end(), {value, value, value, 255});
-            }
-        ASSERT_EQ(padded->fillImage(bytes.data(), bytes.size()), 0);
-        padded->avFrame()->width = kWidth;
-        ASSERT_TRUE(QMetaObject::invokeMethod(&logged.file, "setFrame_", Qt::DirectConnection,
-                                              Q_ARG(std::shared_ptr<FFmpeg::Frame>, padded)));
-        osg::Image* image = quad->image();
-        ASSERT_EQ(image->s(), kWidth);
-        ASSERT_EQ(image->t(), kHeight);
-        for (int row = 0; row < kHeight; ++row)
-            for (int column = 0; column < kWidth; ++column)
-                EXPECT_EQ(*image->data(column, row), row * 16 + column) << column << ", " << row;
-    }
     // The scene graph may keep the quad after the media file is gone; its picture stays readable.
-    EXPECT_EQ(*quad->image()->data(4, 3), 3 * 16 + 4);
+    logged.reset();
+    expectPixels();
 }

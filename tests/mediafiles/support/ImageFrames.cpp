@@ -10,11 +10,4 @@ void FrameLog::modified(osg::BufferData* data) const
     frames_.push_back(image ? FrameStamp::read(*image) : -1);
 }
 
-std::vector<int> FrameLog::framesFrom(std::size_t index) const
-{
-    if (index >= frames_.size())
-        return {};
-    return std::vector<int>(frames_.begin() + long(index), frames_.end());
-}
-
 } // namespace MediaFileTest

@@ -17,8 +17,6 @@ public:
 
     // Every picture so far, -1 for unreadable ones.
     const std::vector<int>& frames() const { return frames_; }
-    // Pictures written from this index on.
-    std::vector<int> framesFrom(std::size_t index) const;
 
 private:
     mutable std::vector<int> frames_;
