@@ -47,7 +47,7 @@ protected:
     orvCore::SimulationClock clock_;
 };
 
-TEST_F(TmdReaderTest, RegistryFindsTheReaderByNameAsANodeOnlyReader)
+TEST_F(TmdReaderTest, RegistryFindsTheNodeOnlyReaderByNameAndItReportsEveryFailure)
 {
     osgDB::ReaderWriter* reader = registeredReader();
     ASSERT_NE(reader, nullptr) << "osgdb_tmd not found on OSG_LIBRARY_PATH";
@@ -57,10 +57,7 @@ TEST_F(TmdReaderTest, RegistryFindsTheReaderByNameAsANodeOnlyReader)
     for (const char* accepted : {"tmd", "TMD", "Tmd"})
         EXPECT_TRUE(reader->acceptsExtension(accepted)) << accepted;
     EXPECT_FALSE(reader->acceptsExtension("bak"));
-}
 
-TEST_F(TmdReaderTest, EveryFailureComesBackWithItsStatusAndMessage)
-{
     const std::string badLine = writeFile(folder_, "bad.tmd", "MediaFileName \"" + mediaPath("mjpeg.mov")
                                                                   + "\"\nPlaybackSpeed 2\n");
     const std::string missing = folder_.filePath("missing.tmd").toStdString();
@@ -68,8 +65,6 @@ TEST_F(TmdReaderTest, EveryFailureComesBackWithItsStatusAndMessage)
     const osg::ref_ptr<orvVis::ClockOptions> withoutClock = new orvVis::ClockOptions(nullptr);
     const osg::ref_ptr<osgDB::Options> plain = new osgDB::Options;
     const std::string noClockOptions = "Unable to process file, required orvVis::ClockOptions not found.";
-    const std::string noClock = "Unable to process file, required orvCore::Clock not found.";
-
     struct Case {
         std::string file;
         const osgDB::Options* options;
@@ -79,12 +74,11 @@ TEST_F(TmdReaderTest, EveryFailureComesBackWithItsStatusAndMessage)
     const Case cases[] = {
         {badLine, nullptr, noClockOptions, ""},
         {badLine, plain.get(), noClockOptions, ""},
-        {badLine, withoutClock.get(), noClock, ""},
+        {badLine, withoutClock.get(), "Unable to process file, required orvCore::Clock not found.", ""},
         {missing, withClock.get(), "Unsupported file type", "Unable to open file: " + missing + "\n"},
         {badLine, withClock.get(), "Unsupported file type",
          "Unrecognized token or invalid number of parameters: PlaybackSpeed\n"},
     };
-    ASSERT_NE(registeredReader(), nullptr);
     for (const Case& c : cases) {
         testsupport::NotifyCapture notify(2);
         ReadResult result = osgDB::Registry::instance()->readNode(c.file, c.options);
@@ -95,7 +89,6 @@ TEST_F(TmdReaderTest, EveryFailureComesBackWithItsStatusAndMessage)
     }
 
     // Names the reader does not take, streams and writes are left to other readers.
-    osgDB::ReaderWriter* reader = registeredReader();
     for (const std::string& name : {good_ + ".bak", folder_.filePath("good").toStdString()}) {
         ReadResult result = reader->readNode(name, withClock.get());
         EXPECT_EQ(result.status(), ReadResult::FILE_NOT_HANDLED) << name;
