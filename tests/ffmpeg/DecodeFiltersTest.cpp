@@ -179,8 +179,8 @@ TEST(AudioDecodeFilter, LaterFramesOfAPacketOrOfPacketsWithoutTimeFollowTheEarli
 
     // A packet without time continues from the previous frame. The first packets only fill the
     // decoder (the encoder's priming samples are dropped).
-    AudioPackets aac("tone_stereo_44100.m4a", 6);
-    ASSERT_EQ(aac.packets.size(), 6u);
+    AudioPackets aac("tone_stereo_44100.m4a", 40);
+    ASSERT_EQ(aac.packets.size(), 40u);
     aac.decoder.processAudioPacket(0, aac.packets[0]);
     aac.decoder.processAudioPacket(0, aac.packets[1]);
     aac.frames.clear();
@@ -195,8 +195,11 @@ TEST(AudioDecodeFilter, LaterFramesOfAPacketOrOfPacketsWithoutTimeFollowTheEarli
     // After a seek nothing is known to continue from: the decoder's own time stays.
     aac.decoder.prepareForSeek();
     aac.frames.clear();
-    aac.packets[5]->avPacket()->pts = AV_NOPTS_VALUE;
-    aac.decoder.processAudioPacket(0, aac.packets[5]);
+    for (size_t i = 30; i < 40; ++i) {
+        aac.packets[i]->avPacket()->pts = AV_NOPTS_VALUE;
+        aac.decoder.processAudioPacket(0, aac.packets[i]);
+    }
+    ASSERT_FALSE(aac.frames.empty());
     for (const auto& frame : aac.frames)
         EXPECT_EQ(frame->bestEffortTimeStamp(), frame->avFrame()->best_effort_timestamp);
 }
