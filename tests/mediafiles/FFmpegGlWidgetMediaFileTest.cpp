@@ -67,7 +67,7 @@ std::string warningsOnLoading(FFmpegGlWidgetMediaFile& file, const std::string& 
 
 } // namespace
 
-TEST(FFmpegGlWidgetMediaFile, OnlyTheLatestLoadWithVideoHasAWindowTitledAfterTheFile)
+TEST(FFmpegGlWidgetMediaFile, OnlyTheLatestLoadWithVideoHasAWindowTitledAfterTheFileAndSoundNoDecoderReadsIsAWarning)
 {
     // A name that a URL must encode, to see the title fully decoded.
     QTemporaryDir folder;
@@ -89,11 +89,28 @@ TEST(FFmpegGlWidgetMediaFile, OnlyTheLatestLoadWithVideoHasAWindowTitledAfterThe
     EXPECT_EQ(firstWindow->windowTitle(), QStringLiteral("my clip #1.mp4"));
     EXPECT_FALSE(firstWindow->isVisible()) << "showing it is the receiver's business";
 
-    file.setMedia(urlOf("mjpeg.mov"));
+    const std::string name = "mjpeg_mpegh.mov";
+    log.signalNames.clear();
+    EXPECT_EQ(warningsOnLoading(file, name), name + ": Unsupported audio codec MPEG-H 3D Audio\n");
+    EXPECT_EQ(log.signalNames, Signals{"loadingComplete"});
     EXPECT_TRUE(firstWindow.isNull()) << "the earlier load's window is deleted";
     QPointer<QWidget> secondWindow = file.outputWidget();
     ASSERT_FALSE(secondWindow.isNull());
-    EXPECT_EQ(secondWindow->windowTitle(), QStringLiteral("mjpeg.mov"));
+    EXPECT_EQ(secondWindow->windowTitle(), QString::fromStdString(name));
+    EXPECT_EQ(file.nativeSize(), QSize(160, 96));
+    PlaybackPipeline* pipeline = pipelineOf(file);
+    EXPECT_EQ(pipeline->lastLoadError(), PlaybackPipeline::UnsupportedAudioCodec);
+    // Its pictures still play, in silence.
+    std::vector<int> pictures;
+    QObject::connect(pipeline, &PlaybackPipeline::videoFrameReady, pipeline,
+                     [&](std::shared_ptr<FFmpeg::Frame> frame) { pictures.push_back(TestMedia::frameNumberOf(*frame)); });
+    file.play();
+    ASSERT_TRUE(mediaTimePasses(*pipeline, 0.6));
+    EXPECT_TRUE(AudioTest::waitUntil([&] { return !pictures.empty() && pictures.back() >= 10; }, 20000))
+        << "pictures stop at " << (pictures.empty() ? -1 : pictures.back());
+    if (recorder) {
+        EXPECT_TRUE(soundStops(*recorder)) << "sound while playing";
+    }
 
     // Sound alone: no window; a file that cannot be opened: no window and no title.
     file.setMedia(urlOf("tone_stereo_44100.mp3"));
@@ -136,29 +153,4 @@ TEST(FFmpegGlWidgetMediaFile, PicturesNoDecoderReadsAreAWarningAndTheSoundFollow
     playAndHearTheTone(file, *pipeline, pipeline->mediaTime() + 0.2);
     file.pause();
     EXPECT_TRUE(soundStops(*recorder));
-}
-
-TEST(FFmpegGlWidgetMediaFile, SoundNoDecoderReadsIsAWarningAndThePicturesStillPlayInSilence)
-{
-    const std::string name = "mjpeg_mpegh.mov";
-    FFmpegGlWidgetMediaFile file;
-    SignalLog log(file);
-    EXPECT_EQ(warningsOnLoading(file, name), name + ": Unsupported audio codec MPEG-H 3D Audio\n");
-    EXPECT_EQ(log.signalNames, Signals{"loadingComplete"});
-    EXPECT_EQ(file.nativeSize(), QSize(160, 96));
-    ASSERT_NE(file.outputWidget(), nullptr);
-    EXPECT_EQ(file.outputWidget()->windowTitle(), QString::fromStdString(name));
-    PlaybackPipeline* pipeline = pipelineOf(file);
-    EXPECT_EQ(pipeline->lastLoadError(), PlaybackPipeline::UnsupportedAudioCodec);
-
-    std::vector<int> pictures;
-    QObject::connect(pipeline, &PlaybackPipeline::videoFrameReady, pipeline,
-                     [&](std::shared_ptr<FFmpeg::Frame> frame) { pictures.push_back(TestMedia::frameNumberOf(*frame)); });
-    file.play();
-    ASSERT_TRUE(mediaTimePasses(*pipeline, 0.6));
-    EXPECT_TRUE(AudioTest::waitUntil([&] { return !pictures.empty() && pictures.back() >= 10; }, 20000))
-        << "pictures stop at " << (pictures.empty() ? -1 : pictures.back());
-    if (!recorder)
-        GTEST_SKIP() << "no sound server to record from";
-    EXPECT_TRUE(soundStops(*recorder)) << "sound while playing";
 }
