@@ -56,14 +56,14 @@ protected:
         const auto onPacket = [this](int, std::shared_ptr<FFmpeg::Packet> packet) {
             events_.push_back({Event::Packet, 0.0, TestMedia::infoOf(*packet)});
         };
+        const auto on = [this](Event::Kind kind) {
+            return [this, kind](double time = 0.0) { events_.push_back({kind, time, {}}); };
+        };
         QObject::connect(source_.get(), &FormatContextSource::videoPacketReady, onPacket);
         QObject::connect(source_.get(), &FormatContextSource::audioPacketReady, onPacket);
-        QObject::connect(source_.get(), &FormatContextSource::aboutToSeek,
-                         [this](double time) { events_.push_back({Event::AboutToSeek, time, {}}); });
-        QObject::connect(source_.get(), &FormatContextSource::seekCompleted,
-                         [this](double time) { events_.push_back({Event::SeekCompleted, time, {}}); });
-        QObject::connect(source_.get(), &FormatContextSource::endOfFileReached,
-                         [this] { events_.push_back({Event::EndOfFile, 0.0, {}}); });
+        QObject::connect(source_.get(), &FormatContextSource::aboutToSeek, on(Event::AboutToSeek));
+        QObject::connect(source_.get(), &FormatContextSource::seekCompleted, on(Event::SeekCompleted));
+        QObject::connect(source_.get(), &FormatContextSource::endOfFileReached, on(Event::EndOfFile));
     }
 
     int count(Event::Kind kind) const

@@ -54,19 +54,4 @@ TEST(MediaClock, SynchronisesToAFrameOnlyWithACodecContext)
     EXPECT_EQ(TestMedia::frameNumberAt(clock.now()), 29);
 }
 
-TEST(MediaClock, OnTheSystemClockItNeverRunsBackwardsAndStandsStillAtRateZero)
-{
-    FFmpeg::Clock clock;
-    double previous = clock.now();
-    for (int i = 0; i < 1000; ++i) {
-        const double now = clock.now();
-        ASSERT_GE(now, previous);
-        previous = now;
-    }
-    clock.setTimeRate(0.0);
-    const double still = clock.now();
-    for (int i = 0; i < 1000; ++i)
-        ASSERT_EQ(clock.now(), still);
-}
-
 } // namespace

@@ -3,6 +3,7 @@
 #include "TestMedia.h"
 
 #include <stdexcept>
+#include <utility>
 
 DecodedStream::DecodedStream(const std::string& mediaName, AVMediaType type)
 {
@@ -27,27 +28,22 @@ double DecodedStream::secondsOf(const FFmpeg::Frame& frame) const
 std::vector<std::shared_ptr<FFmpeg::Frame>> DecodedStream::decode(int maxFrames)
 {
     std::vector<std::shared_ptr<FFmpeg::Frame>> frames;
-    if (!codec_)
-        return frames;
-    auto receiveAll = [&] {
-        auto frame = std::make_shared<FFmpeg::Frame>();
-        while ((maxFrames < 0 || static_cast<int>(frames.size()) < maxFrames) && codec_->receiveFrame(*frame) == 0) {
-            frames.push_back(frame);
-            frame = std::make_shared<FFmpeg::Frame>();
+    const auto wanted = [&] { return maxFrames < 0 || static_cast<int>(frames.size()) < maxFrames; };
+    auto frame = std::make_shared<FFmpeg::Frame>();
+    while (codec_ && wanted()) {
+        if (codec_->receiveFrame(*frame) == 0) {
+            frames.push_back(std::exchange(frame, std::make_shared<FFmpeg::Frame>()));
+        } else if (drained_) {
+            break;
+        } else {
+            // At the end of the file an empty packet asks the decoder for the frames it still holds.
+            const auto next = packets(1);
+            drained_ = next.empty();
+            if (drained_)
+                codec_->sendPacket(FFmpeg::Packet());
+            else
+                codec_->sendPacket(*next.front());
         }
-    };
-    receiveAll();
-    while (!drained_ && (maxFrames < 0 || static_cast<int>(frames.size()) < maxFrames)) {
-        FFmpeg::Packet packet;
-        if (format_.readFrame(packet) != 0) {
-            // An empty packet asks the decoder for the frames it still holds.
-            FFmpeg::Packet endOfStream;
-            codec_->sendPacket(endOfStream);
-            drained_ = true;
-        } else if (packet.streamId() != streamIndex_ || codec_->sendPacket(packet) != 0) {
-            continue;
-        }
-        receiveAll();
     }
     return frames;
 }
