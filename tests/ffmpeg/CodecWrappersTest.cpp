@@ -95,23 +95,13 @@ TEST(CodecContextImpl, CopyIsAnIndependentDecoderThatOpensUntilClosed)
 
 TEST(CodecContextImpl, AudioLayoutsFallBackOnTheChannelCountAndTimesNeedARateAndAStream)
 {
-    struct Expected
-    {
-        const char* name;
-        int channels;
-        int sampleRate;
-        int64_t layout;
-    };
-    for (const Expected& expected : {Expected{"tone_mono_22050.wav", 1, 22050, AV_CH_LAYOUT_MONO},
-                                     Expected{"tone_stereo_44100.mp3", 2, 44100, AV_CH_LAYOUT_STEREO},
-                                     Expected{"tone_51_48000.flac", 6, 48000, AV_CH_LAYOUT_5POINT1_BACK}}) {
-        SCOPED_TRACE(expected.name);
+    for (const auto& [name, layout] : {std::pair{"tone_mono_22050.wav", AV_CH_LAYOUT_MONO},
+                                       std::pair{"tone_stereo_44100.mp3", AV_CH_LAYOUT_STEREO},
+                                       std::pair{"tone_51_48000.flac", AV_CH_LAYOUT_5POINT1_BACK}}) {
         FormatContext context;
-        ASSERT_EQ(context.open(TestMedia::path(expected.name)), 0);
-        const CodecContext& audio = *context.codecContext(static_cast<unsigned>(context.findBestStream(AVMEDIA_TYPE_AUDIO)));
-        EXPECT_EQ(audio.numChannels(), expected.channels);
-        EXPECT_EQ(audio.sampleRate(), expected.sampleRate);
-        EXPECT_EQ(audio.channelLayout(), expected.layout);
+        ASSERT_EQ(context.open(TestMedia::path(name)), 0) << name;
+        const int audio = context.findBestStream(AVMEDIA_TYPE_AUDIO);
+        EXPECT_EQ(context.codecContext(static_cast<unsigned>(audio))->channelLayout(), static_cast<int64_t>(layout)) << name;
     }
     EXPECT_EQ(audioContext(2, 44100)->channelLayout(), AV_CH_LAYOUT_STEREO);
     EXPECT_EQ(audioContext(1, 44100)->channelLayout(), AV_CH_LAYOUT_MONO);
