@@ -58,6 +58,8 @@ TEST(PixelConversion, ReleasedPicturesLendTheirBuffersToLaterOnesAndHeldOnesOutl
     auto converter = std::make_unique<ConvertPixelFormatFilter>(video.codec(), AV_PIX_FMT_BGRA);
     const uint8_t* buffer = convertAll(*converter, {frames[0]}).at(0)->avFrame()->data[0];
     // A full-HD picture is 8 MB: one fresh buffer per frame would fault it in anew every time.
+    // Memory freed with the picture would go to the next allocation of its size; the pool keeps it.
+    const std::vector<uint8_t> sameSize(160 * 96 * 4);
     const FramePtr second = convertAll(*converter, {frames[1]}).at(0);
     EXPECT_EQ(second->avFrame()->data[0], buffer);
     converter.reset();
