@@ -35,7 +35,7 @@ protected:
         ASSERT_EQ(probe.load(kClip, false), PlaybackPipeline::LoadSucceeded);
     }
 
-    static double measuredLevel() { return AudioTest::rmsOf(recorder->record(kMeasureSeconds)); }
+    static double measuredLevel() { return AudioTest::loudnessOf(recorder->record(kMeasureSeconds)); }
 
     PipelineProbe probe{GetParam()};
     PlaybackPipeline& pipeline = probe.pipeline();

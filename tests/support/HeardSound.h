@@ -8,7 +8,7 @@
 namespace HeardSound {
 
 constexpr double kToneHz = 440.0;
-// Zero-crossing counts over a tenth of a second are this close to the tone.
+// Zero-crossing counts over the 20 ms windows of a tenth of a second are this close to the tone.
 constexpr double kPitchToleranceHz = 40.0;
 constexpr double kMeasureSeconds = 0.1;
 // Bounds of the waits for sound to start or stop after an action: the device, the recorder and
@@ -29,7 +29,7 @@ inline bool soundStops(AudioTest::SinkRecorder& recorder)
 
 inline double pitchHeard(AudioTest::SinkRecorder& recorder)
 {
-    return AudioTest::frequencyOf(recorder.record(kMeasureSeconds));
+    return AudioTest::pitchOf(recorder.record(kMeasureSeconds));
 }
 
 } // namespace HeardSound

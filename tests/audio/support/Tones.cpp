@@ -53,15 +53,35 @@ std::vector<ToneRun> joined(const std::vector<ToneRun>& runs)
     return result;
 }
 
+// The recording cut into the short windows every judgement is made on; a last partial window is left out.
+std::vector<std::vector<int16_t>> windowsOf(const std::vector<int16_t>& samples)
+{
+    std::vector<std::vector<int16_t>> windows;
+    for (std::size_t first = 0; first + WINDOW_FRAMES <= samples.size(); first += WINDOW_FRAMES)
+        windows.emplace_back(samples.begin() + static_cast<std::ptrdiff_t>(first),
+                             samples.begin() + static_cast<std::ptrdiff_t>(first + WINDOW_FRAMES));
+    return windows;
+}
+
 std::vector<ToneRun> windowRunsOf(const std::vector<int16_t>& samples)
 {
     std::vector<ToneRun> runs;
-    for (std::size_t first = 0; first + WINDOW_FRAMES <= samples.size(); first += WINDOW_FRAMES) {
-        const std::vector<int16_t> window(samples.begin() + static_cast<std::ptrdiff_t>(first),
-                                          samples.begin() + static_cast<std::ptrdiff_t>(first + WINDOW_FRAMES));
+    for (const std::vector<int16_t>& window : windowsOf(samples))
         runs.push_back({recognise(window), WINDOW_FRAMES});
-    }
     return joined(runs);
+}
+
+double medianOfSoundingWindows(const std::vector<int16_t>& samples, double (*measure)(const std::vector<int16_t>&))
+{
+    std::vector<double> measures;
+    for (const std::vector<int16_t>& window : windowsOf(samples))
+        if (peakOf(window) > SILENCE_PEAK_CEILING)
+            measures.push_back(measure(window));
+    if (measures.empty())
+        return 0.0;
+    const auto middle = measures.begin() + static_cast<std::ptrdiff_t>(measures.size() / 2);
+    std::nth_element(measures.begin(), middle, measures.end());
+    return *middle;
 }
 
 } // namespace
@@ -146,17 +166,12 @@ double frequencyOf(const std::vector<int16_t>& samples)
 
 double loudnessOf(const std::vector<int16_t>& samples)
 {
-    std::vector<double> loudness;
-    for (std::size_t first = 0; first + WINDOW_FRAMES <= samples.size(); first += WINDOW_FRAMES) {
-        const std::vector<int16_t> window(samples.begin() + static_cast<std::ptrdiff_t>(first),
-                                          samples.begin() + static_cast<std::ptrdiff_t>(first + WINDOW_FRAMES));
-        if (peakOf(window) > SILENCE_PEAK_CEILING)
-            loudness.push_back(rmsOf(window));
-    }
-    if (loudness.empty())
-        return 0.0;
-    std::nth_element(loudness.begin(), loudness.begin() + static_cast<std::ptrdiff_t>(loudness.size() / 2), loudness.end());
-    return loudness[loudness.size() / 2];
+    return medianOfSoundingWindows(samples, rmsOf);
+}
+
+double pitchOf(const std::vector<int16_t>& samples)
+{
+    return medianOfSoundingWindows(samples, frequencyOf);
 }
 
 std::vector<ToneRun> heardTonesOf(const std::vector<int16_t>& samples)

@@ -60,6 +60,9 @@ double loudnessOf(const std::vector<int16_t>& samples);
 int peakOf(const std::vector<int16_t>& samples);
 // The tone of a stretch by zero crossings.
 double frequencyOf(const std::vector<int16_t>& samples);
+// The typical tone of the sounding parts, by the same median of short windows as loudnessOf: a stall
+// inside the stretch would otherwise count as missing crossings and lower the tone.
+double pitchOf(const std::vector<int16_t>& samples);
 // What was heard, in order: the recording cut into short windows, each recognised as a segment's
 // tone, silence or neither; stretches of only a few windows (the joins between tones) and silences
 // (a stall of the device) left out, and neighbours of the same tone joined. Runs next to what was
