@@ -3,16 +3,19 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
-#include <ostream>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace BrokenMedia {
 
-// Far longer than a clip of a few seconds takes to play through; every wait of the suite gives up
-// after it, so a hang fails the test that meets it.
+// Far longer than a clip of a few seconds takes to play through: a hang fails the test that meets it.
 constexpr int kHangGuardMs = 20000;
+// A broken file is played this long from its start and from its middle.
+constexpr double kPlaySeconds = 0.12;
 
 // A generated clip that holds sound or pictures, and what is left of it when it is cut short.
 struct Clip
@@ -23,16 +26,13 @@ struct Clip
     bool opensWhenCut;
 };
 
-// For failure messages of tests over clips.
-void PrintTo(const Clip& clip, std::ostream* stream);
-
 // Every clip the fixture script generates with sound or pictures.
 const std::vector<Clip>& generatedClips();
 // For test names: the clip's name with its dot replaced.
-std::string testNameOf(const Clip& clip);
+std::string testNameOf(const ::testing::TestParamInfo<Clip>& info);
 
-// A damaged copy of a generated clip. The damage is told with its offset or seed, so a failure
-// names a file that the same damage makes again.
+// A damaged copy of a generated clip, described with its offset or seed so that a failure names
+// damage that can be made again.
 struct BrokenFile
 {
     std::string clip;
@@ -55,14 +55,12 @@ struct Noise
 class BrokenFileMaker
 {
 public:
-    bool isValid() const;
+    bool isValid() const { return folder_.isValid(); }
 
-    // The clip cut to its first `size` bytes.
     BrokenFile truncated(const std::string& clip, int64_t size);
-    // The clip cut to this fraction of its size.
     BrokenFile truncatedAt(const std::string& clip, double fraction);
-    // Copies cut at a dozen sizes spread over the clip: inside its header, just after it, through
-    // the middle and a few bytes short of the end.
+    // Copies cut at a dozen sizes: inside the header, just after it, through the middle and a few
+    // bytes short of the end.
     std::vector<BrokenFile> truncatedSpread(const std::string& clip);
 
     BrokenFile noisy(const std::string& clip, const Noise& noise);
@@ -70,11 +68,19 @@ public:
     std::vector<BrokenFile> noisySpread(const std::string& clip);
 
 private:
-    // Writes the bytes as `stem`-`clip`.
     BrokenFile write_(const std::string& clip, const std::string& stem, const std::string& damage,
                       const QByteArray& bytes);
 
     QTemporaryDir folder_;
+};
+
+// A test over damaged copies of each generated clip.
+class BrokenClipTest : public ::testing::TestWithParam<Clip>
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(maker.isValid()); }
+
+    BrokenFileMaker maker;
 };
 
 // The size of the clip's header: where its first packet starts; 0 when FFmpeg cannot tell.
@@ -84,12 +90,12 @@ int64_t headerSizeOf(const std::string& clip);
 // it holds none.
 int lastPictureIn(const QString& path);
 
-// Pictures short of the last one a cut file holds that may still not show: a decoder that reorders
-// holds back up to three, and the packet the cut runs through may not decode.
-constexpr int kPicturesLostAtTheCut = 4;
-
 // Where to start playing a cut file of that length so that it runs through its last pictures (or,
 // without pictures, its last moments) to its end.
 double leadInTo(int lastPicture, double duration);
+
+// After a play through the end of a cut file: its pictures arrive up to nearly the last one it
+// holds, and none past it. `latest` gives the latest picture shown so far.
+void expectPicturesUpTo(int lastHeld, const std::function<int()>& latest);
 
 } // namespace BrokenMedia

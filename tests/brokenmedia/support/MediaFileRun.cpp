@@ -1,28 +1,26 @@
 #include "MediaFileRun.h"
 
+#include "support/MediaFiles.h"
 #include "support/NotifyCapture.h"
 #include "support/SignalLog.h"
 
 #include <QFileInfo>
+#include <QMediaPlayer>
 #include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 using FFmpeg::PlaybackPipeline;
 
+using MediaFileTest::pipelineOf;
+
 namespace BrokenMedia {
 
-namespace {
-
-// A broken file is played this long from its start and from its middle: long enough for a few
-// frame and read ticks, short enough for hundreds of files.
-constexpr double kPlaySeconds = 0.12;
-
-// Plays until the media time passes `until` or the pipeline stops by itself (at the end, or when
-// there is nothing to play).
 bool playsUntil(const PlaybackPipeline& pipeline, double until)
 {
     return QTest::qWaitFor(
@@ -30,7 +28,16 @@ bool playsUntil(const PlaybackPipeline& pipeline, double until)
         kHangGuardMs);
 }
 
-} // namespace
+namespace {
+
+// What a video media file reports for the result its pipeline's load gave: the messages seen at
+// a notification level, its signals while loading and its status afterwards.
+struct LoadReport
+{
+    std::string messages;
+    std::vector<std::string> signalNames;
+    QMediaPlayer::MediaStatus status;
+};
 
 LoadReport expectedReport(const PlaybackPipeline& pipeline, const std::string& fileName, int notifyLevel)
 {
@@ -62,10 +69,7 @@ LoadReport expectedReport(const PlaybackPipeline& pipeline, const std::string& f
     return {"", {"loadingComplete"}, QMediaPlayer::LoadedMedia};
 }
 
-PlaybackPipeline* pipelineOf(const MediaPlayer2::FFmpegMediaFile& file)
-{
-    return file.findChild<PlaybackPipeline*>(QString(), Qt::FindDirectChildrenOnly);
-}
+} // namespace
 
 void loadPlaySeekAndCheck(MediaPlayer2::FFmpegMediaFile& file, const BrokenFile& broken, int notifyLevel)
 {

@@ -1,2 +1,0 @@
-// Built into this suite too: the media file tests' picture log.
-#include "../../mediafiles/support/ImageFrames.cpp"

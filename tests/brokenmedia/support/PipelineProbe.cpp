@@ -1,2 +1,0 @@
-// Built into this suite too: the pipeline tests' probe.
-#include "../../pipeline/support/PipelineProbe.cpp"

@@ -1,2 +1,0 @@
-// Built into this suite too: the media file tests' signal log.
-#include "../../mediafiles/support/SignalLog.cpp"
