@@ -1,12 +1,10 @@
-// A seeded random walk of the host clock: jumps forward and back (to windows' edges too), nudges,
-// reverse play, scale changes, real time on and off, stops and steps, over a playlist of clips and
-// a still image whose windows overlap and leave gaps, and over clips read from TMD files through the
-// plugin. After every step each node must have the child of its latest-starting active item on
-// (or keep the one it had, between windows), project the latest active video on the host's texture
-// (a blank between windows), and show the picture for the clock's time: while the clock stands or
-// is placed (stopped, reverse, not real time), the picture the seek rules give (see HeldPicture);
-// while it runs forward in real time, pictures in order and near the clock.
-// MP2_STRESS_SECONDS sets how long it walks and MP2_STRESS_SEED where (support/StressRun.h).
+// A seeded random walk of the host clock (jumps, to windows' edges too, nudges, reverse play, scale
+// changes, real time on and off, stops and steps) over a playlist of clips and a still image whose
+// windows overlap and leave gaps, and over clips read from TMD files through the plugin. After every
+// step each node has the child of its latest-starting active item on (or keeps it between windows),
+// projects the latest active video (a blank between windows) and shows the picture for the clock's
+// time: while the clock stands or is placed, the seek rules' picture; while it runs forward in real
+// time, pictures in order and near the clock.
 #include "TestMedia.h"
 #include "support/ReaderRig.h"
 #include "support/StressRun.h"
@@ -34,7 +32,6 @@
 #include <optional>
 #include <random>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,16 +40,16 @@ using orvCore::TimeStamp;
 
 namespace {
 
-// The walk keeps to this span, seconds into the test year; the items lie inside it.
+// The walk's span, seconds into the test year; the items lie inside it.
 constexpr double kWalkFrom = 98.0;
 constexpr double kWalkTo = 116.0;
 // The host's frame loop: how often it updates the clock while the clock runs.
 constexpr int kClockUpdateMs = 10;
 // Far longer than a paused seek takes to show; reached only when a picture never comes.
 constexpr int kSettleGuardMs = 20000;
-// While the clock runs forward in real time a playing item may drift from it by up to its allowable
-// delta before it is re-sought; a picture also trails by the time a re-seek takes to show, and may
-// lead by the time since the last clock update. Both slacks per unit of clock scale.
+// A running item may drift by its allowable delta before it is re-sought; its picture may also
+// trail by the time a re-seek takes to show and lead by the time since the last clock update.
+// Both slacks per unit of clock scale.
 constexpr double kBehindSlack = 0.5;
 constexpr double kAheadSlack = 0.1;
 // A running item's picture must have caught up with the clock within this much clock time.
@@ -69,41 +66,30 @@ struct Item {
 
     bool isVideo() const { return !clip.empty(); }
     bool isInside(const TimeStamp& t) const { return !(t < start) && !(t > stop); }
-    // Where the item's entry places its media for the clock time: at the start before its window,
-    // at the end after it, else at the clock's position, kept to the media.
+    // Where the item's media is placed for the clock time: its start before its window, its end
+    // after it, else the clock's position kept to the media.
     double placedAt(const TimeStamp& t) const
     {
-        if (t < start)
-            return 0.0;
-        if (t > stop)
-            return duration;
-        return std::clamp((t - timeZero).toDouble(), 0.0, duration);
+        return t < start ? 0.0 : t > stop ? duration : std::clamp((t - timeZero).toDouble(), 0.0, duration);
     }
 };
-
-double durationOf(const std::string& clip)
-{
-    FFmpeg::FormatContext context;
-    return context.open(mediaPath(clip)) == 0 ? context.duration() : 0.0;
-}
 
 Item videoItem(const std::string& clip, double start, std::optional<double> stop = std::nullopt,
                std::optional<double> timeZero = std::nullopt)
 {
+    FFmpeg::FormatContext context;
     Item item;
     item.clip = clip;
-    item.duration = durationOf(clip);
+    item.duration = context.open(mediaPath(clip)) == 0 ? context.duration() : 0.0;
     item.start = at(start);
     item.timeZero = at(timeZero.value_or(start));
     item.stop = stop ? at(*stop) : item.timeZero + orvCore::Seconds(item.duration);
     return item;
 }
 
-// The pictures a paused seek may leave on show: the one the seek rules give (worked out with FFmpeg
-// alone), or, when the seek interrupted a read-ahead burst, which the packet source carries on with
-// from the new position, a later one up to the frame due at the target, released by the frame
-// ticks. On a clip of key frames only the two agree; where the decoder reorders frames the rules'
-// picture lies behind the target. None when the seek shows no picture of its own.
+// The pictures a paused seek may leave on show: the seek rules' one (by FFmpeg alone) or, when the
+// seek interrupted a read-ahead burst that the packet source carries on from the new position, a
+// later one up to the frame due at the target. None when the seek shows no picture of its own.
 struct HeldPicture {
     int rules = -1;
     int due = -1;
@@ -115,26 +101,25 @@ struct HeldPicture {
 HeldPicture heldPictureOf(const std::string& clip, double target)
 {
     static std::map<std::pair<std::string, double>, HeldPicture> known;
-    const auto key = std::make_pair(clip, target);
-    const auto found = known.find(key);
-    if (found != known.end())
-        return found->second;
-    return known[key] = HeldPicture{TestMedia::pictureAfterSeekRun(clip, target), TestMedia::frameNumberAt(target)};
+    const auto [found, isNew] = known.try_emplace({clip, target});
+    if (isNew)
+        found->second = {TestMedia::pictureAfterSeekRun(clip, target), TestMedia::frameNumberAt(target)};
+    return found->second;
 }
 
-// A node under watch: its items in child order, the host's projector texture it feeds, and the
-// child and projected picture the clock's history leaves.
+// A node under watch: its items in child order, the projector texture it feeds, and the child and
+// projected picture the clock's history leaves.
 struct Watched {
     std::string name;
     osg::ref_ptr<osg::Switch> node;
-    std::vector<Item> items;
+    std::vector<Item> items{};
     osg::ref_ptr<orvVis::ProjectorTexture> texture = new orvVis::ProjectorTexture;
-    std::optional<unsigned> expectedOn;  // none: every child, as before the first activation
-    std::optional<unsigned> projected;   // the item whose picture the texture shows; none: blank
+    std::optional<unsigned> expectedOn{};  // none: every child, as before the first activation
+    std::optional<unsigned> projected{};   // the item whose picture the texture shows; none: blank
 
-    // After every clock change: the latest-starting active item's child goes on and the latest
-    // active video is projected (a still image leaves the texture as it was); with no item
-    // active the switch keeps what it had and the texture goes blank.
+    // The latest-starting active item's child goes on and the latest active video is projected (a
+    // still image leaves the texture as it was); with none active the switch keeps what it had and
+    // the texture goes blank.
     void follow(const TimeStamp& t)
     {
         bool anyActive = false;
@@ -156,12 +141,10 @@ struct Watched {
     }
     std::set<unsigned> expectedChildren() const
     {
-        if (expectedOn)
-            return {*expectedOn};
         std::set<unsigned> all;
         for (unsigned i = 0; i < items.size(); ++i)
             all.insert(i);
-        return all;
+        return expectedOn ? std::set<unsigned>{*expectedOn} : all;
     }
     int frameOf(unsigned child) const
     {
@@ -172,12 +155,9 @@ struct Watched {
 
 std::string describe(const orvCore::SimulationClock& clock)
 {
-    std::ostringstream text;
-    text << (clock.currentTime() - at(0)).toDouble() << " s, "
-         << (clock.timeDirection() == orvCore::FORWARD ? "forward"
-                                                        : clock.timeDirection() == orvCore::REVERSE ? "reverse" : "stopped")
-         << (clock.isRealTime() ? ", real time x" : ", stepping, scale ") << clock.timeScale();
-    return text.str();
+    const char* directions[] = {"forward", "reverse", "stopped"};
+    return std::to_string((clock.currentTime() - at(0)).toDouble()) + " s, " + directions[clock.timeDirection()]
+        + (clock.isRealTime() ? ", real time x" : ", stepping, scale ") + std::to_string(clock.timeScale());
 }
 
 struct Figures {
@@ -222,9 +202,10 @@ protected:
                                            "video placed.tmd startTime=106\n"
                                            "video \"" + mediaPath("theora_vorbis.ogg") + "\" startTime=108 stopTime=109.5\n"
                                            "video tight.tmd startTime=111\n");
-        Watched playlist;
-        playlist.name = "playlist";
-        playlist.node = MediaPlayer2::PlaylistNode::loadLstFile(list, nullptr);
+        const osg::ref_ptr<MediaPlayer2::PlaylistNode> node = MediaPlayer2::PlaylistNode::loadLstFile(list, nullptr);
+        node->bindToClock(clock_);
+        Watched playlist{"playlist", node};
+        node->setProjectorTexture(playlist.texture.get());
         Item still;
         still.start = at(105);
         still.stop = at(106.5);
@@ -234,16 +215,12 @@ protected:
         tight.allowableDelta = 0.5;
         playlist.items = {videoItem("mjpeg.mov", 100), videoItem("h264_aac.mp4", 101), still, placed,
                           videoItem("theora_vorbis.ogg", 108, 109.5), tight};
-        ASSERT_EQ(playlist.node->getNumChildren(), playlist.items.size());
-        static_cast<MediaPlayer2::PlaylistNode*>(playlist.node.get())->bindToClock(clock_);
-        static_cast<MediaPlayer2::PlaylistNode*>(playlist.node.get())->setProjectorTexture(playlist.texture.get());
+        ASSERT_EQ(node->getNumChildren(), playlist.items.size());
         watched_.push_back(playlist);
 
         // Single clips as a host reads them: through the registry and the plugin.
         for (const auto& [clip, start] : {std::pair{"mjpeg.mov", 102.5}, std::pair{"mpeg4_mp3.avi", 109.0}}) {
-            Watched single;
-            single.name = clip;
-            single.items = {videoItem(clip, start)};
+            Watched single{clip, nullptr, {videoItem(clip, start)}};
             const osg::ref_ptr<orvVis::ClockOptions> options = new orvVis::ClockOptions(&clock_);
             options->setPluginData("ProjectorTextureProvider", single.texture.get());
             const std::string tmd = writeTmd(folder_, std::string(clip) + ".tmd", mediaPath(clip), start);
@@ -259,9 +236,9 @@ protected:
         QObject::connect(&frameLoop_, &QTimer::timeout, [this] { updateClock(); });
     }
 
-    // The host's wall time flows while the clock runs forward in real time, when the media play on
-    // by themselves, and while the frame loop runs; it stands still while a held clock is checked,
-    // so that the clock set running again starts from where it was, not from the time checks took.
+    // The host's wall time flows while the clock runs forward in real time and while the frame
+    // loop runs; it stands while a held clock is checked, so that the clock set running again
+    // starts from where it was, not from the time checks took.
     double hostWallTime() const { return (wallBefore_ + (wallFlowing_ ? wall_.elapsed() : 0)) / 1000.0; }
     void setWallFlowing(bool flowing)
     {
@@ -296,8 +273,8 @@ protected:
         for (Watched& one : watched_) {
             one.follow(clock_.currentTime());
             if (childrenOn(*one.node) != one.expectedChildren())
-                fail(one.name + ": child " + listOf(childrenOn(*one.node)) + " on, not "
-                     + listOf(one.expectedChildren()));
+                fail(one.name + ": children " + ::testing::PrintToString(childrenOn(*one.node)) + " on, not "
+                     + ::testing::PrintToString(one.expectedChildren()));
             else if (!one.projectsAsExpected())
                 fail(one.name + ": the projector texture does not show "
                      + (one.projected ? "the picture of child " + std::to_string(*one.projected) : "a blank"));
@@ -406,14 +383,6 @@ protected:
     {
         if (failure_.empty())
             failure_ = "step " + std::to_string(figures_.steps) + ", clock at " + describe(clock_) + ": " + what;
-    }
-
-    static std::string listOf(const std::set<unsigned>& children)
-    {
-        std::string text = "{";
-        for (unsigned child : children)
-            text += (text.size() > 1 ? "," : "") + std::to_string(child);
-        return text + "}";
     }
 
     QTemporaryDir folder_;

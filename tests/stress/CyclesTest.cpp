@@ -1,9 +1,7 @@
 // Load, play, seek and close, over and over: playback pipelines on good, audio-only and broken
 // files in both threading modes, closed, destroyed or reloaded; and nodes read through the plugin
 // or from a playlist file, played and dropped while their clock runs. After each close the process
-// holds no more threads or open files than before, the scene objects are gone, and the leak
-// checker of the sanitizer trees finds nothing at exit. MP2_STRESS_CYCLES sets how many cycles of
-// each kind run (support/StressRun.h).
+// holds no more threads or open files than before and the scene objects are gone.
 #include "TestMedia.h"
 #include "support/ReaderRig.h"
 #include "support/StressRun.h"
@@ -46,20 +44,16 @@ struct Clip {
     PlaybackPipeline::LoadError withSound;
 };
 
+constexpr auto kLoaded = PlaybackPipeline::LoadSucceeded;
+constexpr auto kNotOpened = PlaybackPipeline::OpenFailed;
 // Good files of every container, sound only, no known length, and broken ones.
 const Clip kClips[] = {
-    {"h264_aac.mp4", PlaybackPipeline::LoadSucceeded, PlaybackPipeline::LoadSucceeded},
-    {"vp9_opus.webm", PlaybackPipeline::LoadSucceeded, PlaybackPipeline::LoadSucceeded},
-    {"mjpeg.mov", PlaybackPipeline::LoadSucceeded, PlaybackPipeline::LoadSucceeded},
-    {"mpeg4_mp3.avi", PlaybackPipeline::LoadSucceeded, PlaybackPipeline::LoadSucceeded},
-    {"tone_stereo_44100.mp3", PlaybackPipeline::NoSupportedCodec, PlaybackPipeline::LoadSucceeded},
-    {"theora_vorbis.ogg", PlaybackPipeline::LoadSucceeded, PlaybackPipeline::LoadSucceeded},
-    {"raw.h264", PlaybackPipeline::LoadSucceeded, PlaybackPipeline::LoadSucceeded},
-    {"truncated.mp4", PlaybackPipeline::LoadSucceeded, PlaybackPipeline::LoadSucceeded},
-    {"subtitles.mkv", PlaybackPipeline::LoadSucceeded, PlaybackPipeline::LoadSucceeded},
-    {"empty.mp4", PlaybackPipeline::OpenFailed, PlaybackPipeline::OpenFailed},
-    {"text.avi", PlaybackPipeline::OpenFailed, PlaybackPipeline::OpenFailed},
-    {"missing.mp4", PlaybackPipeline::OpenFailed, PlaybackPipeline::OpenFailed},
+    {"h264_aac.mp4", kLoaded, kLoaded},      {"vp9_opus.webm", kLoaded, kLoaded},
+    {"mjpeg.mov", kLoaded, kLoaded},         {"mpeg4_mp3.avi", kLoaded, kLoaded},
+    {"tone_stereo_44100.mp3", PlaybackPipeline::NoSupportedCodec, kLoaded}, {"theora_vorbis.ogg", kLoaded, kLoaded},
+    {"raw.h264", kLoaded, kLoaded},          {"truncated.mp4", kLoaded, kLoaded},
+    {"subtitles.mkv", kLoaded, kLoaded},     {"empty.mp4", kNotOpened, kNotOpened},
+    {"text.avi", kNotOpened, kNotOpened},    {"missing.mp4", kNotOpened, kNotOpened},
 };
 
 class Cycles : public ::testing::Test {
@@ -102,9 +96,8 @@ TEST_F(Cycles, PipelinesLoadPlaySeekAndCloseLeavingNothingBehind)
         }
         pipeline->setThreadingEnabled(threaded);
         lastShown = -1;
-        const std::string description = std::string(clip.name) + (threaded ? ", decoder thread" : ", one thread")
-            + (videoOnly ? ", video only" : ", with sound");
-        SCOPED_TRACE(description);
+        SCOPED_TRACE(std::string(clip.name) + (threaded ? ", decoder thread" : ", one thread")
+                     + (videoOnly ? ", video only" : ", with sound"));
 
         const PlaybackPipeline::LoadError loaded =
             pipeline->loadFile(QString::fromStdString(TestMedia::path(clip.name)), videoOnly);
@@ -138,13 +131,12 @@ TEST_F(Cycles, PipelinesLoadPlaySeekAndCloseLeavingNothingBehind)
         }
         if (warmUp)
             baseline = stress::quietCensus();
-        const stress::Census before = stress::census();
-        check(stress::settlesTo(baseline), "left " + std::to_string(before.threads - baseline.threads)
-                                               + " threads and " + std::to_string(before.openFiles - baseline.openFiles)
-                                               + " open files");
+        const std::string left = stress::leftOver(baseline);
+        check(left.empty(), left);
     }
     pipeline.reset();
-    check(stress::settlesTo(baseline), "the last pipeline left threads or open files");
+    const std::string left = stress::leftOver(baseline);
+    check(left.empty(), "the last pipeline " + left);
     std::printf("stress cycles: %d pipeline load-play-seek-close cycles (%d closed, %d destroyed, %d reloaded), "
                 "%d checks passed\n",
                 cycle_ - 1, endings[Close], endings[Destroy], endings[Reload], checks_);
@@ -217,7 +209,8 @@ TEST_F(Cycles, NodesReadPlayedAndDroppedLeavingNothingBehind)
         frameLoop.stop();
         if (cycle_ == 1)  // sets the baseline, as the pipelines' first cycle does
             baseline = stress::quietCensus();
-        check(stress::settlesTo(baseline), "threads or open files left");
+        const std::string left = stress::leftOver(baseline);
+        check(left.empty(), left);
     }
     std::printf("stress cycles: %d node read-play-drop cycles, %d checks passed\n", cycle_ - 1, checks_);
     std::fflush(stdout);

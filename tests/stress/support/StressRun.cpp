@@ -5,7 +5,6 @@
 #include <QTest>
 
 #include <cstdlib>
-#include <string>
 
 namespace stress {
 
@@ -35,6 +34,11 @@ int entriesIn(const char* folder)
     return static_cast<int>(QDir(QString::fromLatin1(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
 }
 
+Census census()
+{
+    return Census{entriesIn("/proc/self/task"), entriesIn("/proc/self/fd")};
+}
+
 }  // namespace
 
 double walkSeconds()
@@ -52,11 +56,6 @@ unsigned seed()
     return static_cast<unsigned>(numberFromEnvironment("MP2_STRESS_SEED", kDefaultSeed));
 }
 
-Census census()
-{
-    return Census{entriesIn("/proc/self/task"), entriesIn("/proc/self/fd")};
-}
-
 Census quietCensus()
 {
     QTest::qWait(kQuietMs);
@@ -64,15 +63,18 @@ Census quietCensus()
     return census();
 }
 
-bool settlesTo(const Census& baseline)
+std::string leftOver(const Census& baseline)
 {
-    return QTest::qWaitFor(
+    Census now;
+    const bool settled = QTest::qWaitFor(
         [&] {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            const Census now = census();
+            now = census();
             return now.threads <= baseline.threads && now.openFiles <= baseline.openFiles;
         },
         kSettleGuardMs);
+    return settled ? std::string() : "left " + std::to_string(now.threads - baseline.threads) + " threads and "
+                                         + std::to_string(now.openFiles - baseline.openFiles) + " open files";
 }
 
 }  // namespace stress

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <functional>
+#include <string>
 
 namespace stress {
 
@@ -11,16 +11,15 @@ double walkSeconds();
 int cycles();
 unsigned seed();
 
-// What the process holds that an object left behind would keep: threads and open files.
+// Threads and open files: what an object left behind would keep.
 struct Census {
     int threads = 0;
     int openFiles = 0;
 };
-Census census();
 // The census once the event loop has had a moment to finish what closing left to it.
 Census quietCensus();
 // Runs the event loop until the process holds no more than the baseline (deferred deletions and
-// finishing threads get their turn); false when a hang guard runs out first.
-bool settlesTo(const Census& baseline);
+// finishing threads get their turn): empty then, else what was left when a hang guard ran out.
+std::string leftOver(const Census& baseline);
 
 }  // namespace stress
