@@ -49,6 +49,11 @@ const std::vector<Clip>& generatedClips()
     return clips;
 }
 
+void PrintTo(const Clip& clip, std::ostream* stream)
+{
+    *stream << clip.name;
+}
+
 std::string testNameOf(const ::testing::TestParamInfo<Clip>& info)
 {
     std::string name = info.param.name;

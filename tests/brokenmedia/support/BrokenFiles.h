@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct Clip
     // opens; clips indexed at their end do not open at all without it.
     bool opensWhenCut;
 };
+
+void PrintTo(const Clip& clip, std::ostream* stream);
 
 // Every clip the fixture script generates with sound or pictures.
 const std::vector<Clip>& generatedClips();
