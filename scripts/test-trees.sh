@@ -26,8 +26,8 @@ use_asan_options() {
 
 # ThreadSanitizer; use_tsan_options 0 reports every race instead of stopping at the first. Qt,
 # PulseAudio and GLib are not instrumented; scripts/tsan.supp says why that needs
-# ignore_noninstrumented_modules, and why its entries need the longest access history.
+# ignore_noninstrumented_modules.
 use_tsan_options() {
   unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
-  export TSAN_OPTIONS="halt_on_error=${1:-1}:second_deadlock_stack=1:ignore_noninstrumented_modules=1:history_size=7:suppressions=$root/scripts/tsan.supp"
+  export TSAN_OPTIONS="halt_on_error=${1:-1}:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=$root/scripts/tsan.supp"
 }

@@ -1,4 +1,7 @@
 #include "common/GlDriverPin.h"
+#ifdef MP2_TSAN
+#include "support/QueuedCallOrdering.h"
+#endif
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -7,6 +10,9 @@
 
 int main(int argc, char** argv)
 {
+#ifdef MP2_TSAN
+    orderQueuedCallsForThreadSanitizer();
+#endif
     // Tests run under Xvfb from scripts/test; a developer without a display still gets a working
     // GUI application, drawn off screen.
     if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
