@@ -67,7 +67,7 @@ std::vector<ToneRun> windowRunsOf(const std::vector<int16_t>& samples)
 {
     std::vector<ToneRun> runs;
     for (const std::vector<int16_t>& window : windowsOf(samples))
-        runs.push_back({recognise(window), WINDOW_FRAMES});
+        runs.push_back({recognise(window), WINDOW_FRAMES, runs.size() * WINDOW_FRAMES});
     return joined(runs);
 }
 

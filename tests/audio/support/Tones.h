@@ -49,6 +49,7 @@ struct ToneRun
 {
     int segment;  // or SILENCE / UNRECOGNISED
     std::size_t frames;
+    std::size_t start;  // frames into the recording where the run begins
     bool gapBefore = false;  // something else was heard between this run and the one before
     bool gapInside = false;  // the run was heard in pieces
 };
