@@ -1,7 +1,7 @@
 #pragma once
 
 #include "loaders/AbstractFileLoader.h"
-#include "playlist/MediaParameters.h"
+#include "media/MediaParameters.h"
 
 #include <cstddef>
 #include <string>

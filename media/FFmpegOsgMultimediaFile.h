@@ -2,7 +2,7 @@
 
 #include "ffmpeg/Frame.h"
 #include "media/FFmpegMediaFile.h"
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 
 #include <osg/ref_ptr>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "media/ImageFile.h"
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 
 #include <osg/PositionAttitudeTransform>
 #include <osg/ref_ptr>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playlist/MediaParameters.h"
+#include "media/MediaParameters.h"
 
 #include <QString>
 

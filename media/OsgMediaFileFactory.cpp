@@ -3,7 +3,7 @@
 #include "media/FFmpegOsgMultimediaFile.h"
 #include "media/ImageFile.h"
 #include "media/ImageFileWithVideoQuad.h"
-#include "playlist/LoadProgressObserver.h"
+#include "media/LoadProgressObserver.h"
 
 #include <QUrl>
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "media/MediaParameters.h"
 #include "orvCore/Time.h"
 #include "playlist/ClockState.h"
-#include "playlist/MediaParameters.h"
 #include "playlist/PlaylistEntry.h"
 #include "playlist/TimeRange.h"
 

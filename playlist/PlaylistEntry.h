@@ -1,7 +1,7 @@
 #pragma once
 
+#include "media/MediaParameters.h"
 #include "playlist/ClockState.h"
-#include "playlist/MediaParameters.h"
 #include "playlist/TimeRange.h"
 
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "plugin/ActivateChild.h"
 
 #include "media/MediaFile.h"
+#include "media/VideoQuad.h"
 #include "playlist/PlaylistEntry.h"
-#include "plugin/VideoQuad.h"
 
 #include <osg/Image>
 #include <osg/ref_ptr>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "media/MediaParameters.h"
 #include "orvCore/Time.h"
-#include "playlist/MediaParameters.h"
 
 #include <QString>
 

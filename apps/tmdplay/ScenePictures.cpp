@@ -1,6 +1,6 @@
 #include "ScenePictures.h"
 
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 
 #include <osg/Group>
 

@@ -2,7 +2,7 @@
 
 #include "media/FFmpegGlWidgetMediaFile.h"
 #include "media/ImageFileWithLabel.h"
-#include "playlist/LoadProgressObserver.h"
+#include "media/LoadProgressObserver.h"
 
 #include <QUrl>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "playlist/LoadProgressObserver.h"
-#include "playlist/MediaParameters.h"
+#include "media/LoadProgressObserver.h"
+#include "media/MediaParameters.h"
 #include "playlist/Playlist.h"
 #include "playlist/QtClock.h"
 #include "WindowMediaFactory.h"

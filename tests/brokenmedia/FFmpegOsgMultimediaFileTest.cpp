@@ -10,7 +10,7 @@
 #include "support/SignalLog.h"
 
 #include "media/FFmpegOsgMultimediaFile.h"
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 
 #include <QTest>
 #include <QUrl>

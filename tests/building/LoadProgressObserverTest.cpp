@@ -1,4 +1,4 @@
-#include "playlist/LoadProgressObserver.h"
+#include "media/LoadProgressObserver.h"
 
 #include "support/NotifyCapture.h"
 #include "support/RecordingMediaFile.h"

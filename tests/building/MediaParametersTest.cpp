@@ -1,4 +1,4 @@
-#include "playlist/MediaParameters.h"
+#include "media/MediaParameters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "media/ImageFileWithVideoQuad.h"
 
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 #include "support/ImageFixtures.h"
 
 #include <osg/PositionAttitudeTransform>

@@ -5,7 +5,7 @@
 #include "media/FFmpegOsgMultimediaFile.h"
 #include "media/ImageFileWithVideoQuad.h"
 #include "media/OsgMediaFileFactory.h"
-#include "playlist/LoadProgressObserver.h"
+#include "media/LoadProgressObserver.h"
 #include "support/NotifyCapture.h"
 #include "support/TestMedia.h"
 

@@ -1,4 +1,4 @@
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 
 #include "support/OffscreenView.h"
 

@@ -3,13 +3,13 @@
 #include "support/ReaderRig.h"
 #include "support/RecordingMediaFile.h"
 
-#include "playlist/MediaParameters.h"
+#include "media/MediaParameters.h"
 #include "playlist/Playlist.h"
 #include "playlist/PlaylistEntry.h"
 #include "playlist/QtClock.h"
 #include "plugin/ActivateChild.h"
 #include "plugin/PlaylistNode.h"
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 
 #include <osg/Group>
 

@@ -4,7 +4,7 @@
 
 #include "common/FrameStamp.h"
 #include "orvVis/ClockOptions.h"
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 
 #include <osg/observer_ptr>
 #include <osgDB/ReadFile>

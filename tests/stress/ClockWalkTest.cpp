@@ -14,7 +14,7 @@
 #include "orvVis/ClockOptions.h"
 #include "orvVis/ProjectorTexture.h"
 #include "plugin/PlaylistNode.h"
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 
 #include <osgDB/ReadFile>
 

@@ -11,7 +11,7 @@
 #include "ffmpeg/PlaybackPipeline.h"
 #include "orvVis/ClockOptions.h"
 #include "plugin/PlaylistNode.h"
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 
 #include <osg/observer_ptr>
 #include <osgDB/ReadFile>

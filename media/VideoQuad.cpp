@@ -1,4 +1,4 @@
-#include "plugin/VideoQuad.h"
+#include "media/VideoQuad.h"
 
 #include <osg/Array>
 #include <osg/PrimitiveSet>

@@ -1,4 +1,4 @@
-#include "playlist/LoadProgressObserver.h"
+#include "media/LoadProgressObserver.h"
 
 #include "media/MediaFile.h"
 #include "orvNotify/Notify.h"
