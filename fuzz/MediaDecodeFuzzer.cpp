@@ -12,7 +12,6 @@
 #include "ffmpeg/FormatContextSource.h"
 #include "ffmpeg/ToQImageFilter.h"
 #include "ffmpeg/VideoDecodeFilter.h"
-
 #include "support/FuzzSupport.h"
 
 extern "C" {
@@ -21,12 +20,12 @@ extern "C" {
 
 #include <QCoreApplication>
 
-#include <cstddef>
-#include <cstdint>
 #include <limits>
 #include <memory>
 
 namespace {
+
+using namespace FFmpeg;
 
 // Event-loop passes of reading, before and after the seek: one packet each. Enough for the seed
 // clips (a few frames) and for what mutation makes of them, short enough to keep inputs fast.
@@ -34,100 +33,25 @@ constexpr int MAX_READ_PASSES = 512;
 // Conversion costs far more than decoding; a few frames reach every conversion path.
 constexpr int MAX_CONVERTED_FRAMES = 8;
 constexpr int MAX_RESAMPLED_FRAMES = 32;
-// Read as far ahead as the file goes.
-constexpr double READ_EVERYTHING = std::numeric_limits<double>::max();
 
 // The opened decoder for a stream, copied as the pipeline does it; null when there is none.
-std::unique_ptr<FFmpeg::CodecContext> openDecoder(const FFmpeg::FormatContext& formatContext, AVMediaType type)
+std::unique_ptr<CodecContext> openDecoder(const FormatContext& formatContext, AVMediaType type)
 {
     const int stream = formatContext.findBestStream(type);
     if (stream < 0 || stream >= formatContext.numStreams())
         return nullptr;
-    std::unique_ptr<FFmpeg::CodecContext> decoder(
-        formatContext.codecContext(static_cast<unsigned int>(stream))->createCopy());
+    std::unique_ptr<CodecContext> decoder(formatContext.codecContext(static_cast<unsigned int>(stream))->createCopy());
     return decoder->open() == 0 ? std::move(decoder) : nullptr;
 }
 
-class DecodeRun {
-public:
-    explicit DecodeRun(FFmpeg::FormatContext& formatContext)
-        : source_(formatContext)
-        , videoCodec_(openDecoder(formatContext, AVMEDIA_TYPE_VIDEO))
-        , audioCodec_(openDecoder(formatContext, AVMEDIA_TYPE_AUDIO))
-    {
-        QObject::connect(&source_, &FFmpeg::FormatContextSource::endOfFileReached, [this] { endOfFile_ = true; });
-        QObject::connect(&source_, &FFmpeg::FormatContextSource::aboutToSeek, [this] { endOfFile_ = false; });
-        if (videoCodec_)
-            wireVideo_();
-        if (audioCodec_)
-            wireAudio_();
+void readToEnd(FormatContextSource& source, const bool& endOfFile)
+{
+    for (int pass = 0; pass < MAX_READ_PASSES && !endOfFile; ++pass) {
+        // Reading pauses at a packet without a time; asking again resumes it.
+        source.readForward(std::numeric_limits<double>::max());
+        QCoreApplication::processEvents();
     }
-
-    void readToEnd()
-    {
-        for (int pass = 0; pass < MAX_READ_PASSES && !endOfFile_; ++pass) {
-            // Reading pauses at a packet without a time; asking again resumes it.
-            source_.readForward(READ_EVERYTHING);
-            QCoreApplication::processEvents();
-        }
-    }
-
-    void seek(double mediaTime) { source_.seek(mediaTime); }
-
-private:
-    void wireVideo_()
-    {
-        videoDecoder_ = std::make_unique<FFmpeg::VideoDecodeFilter>(*videoCodec_);
-        pixelConverter_ = std::make_unique<FFmpeg::ConvertPixelFormatFilter>(*videoCodec_, AV_PIX_FMT_BGRA);
-        QObject::connect(&source_, &FFmpeg::FormatContextSource::videoPacketReady, videoDecoder_.get(),
-                         &FFmpeg::VideoDecodeFilter::processPacket);
-        QObject::connect(&source_, &FFmpeg::FormatContextSource::aboutToSeek, videoDecoder_.get(),
-                         &FFmpeg::VideoDecodeFilter::prepareForSeek);
-        QObject::connect(&source_, &FFmpeg::FormatContextSource::seekCompleted, videoDecoder_.get(),
-                         &FFmpeg::VideoDecodeFilter::completeSeek);
-        QObject::connect(&source_, &FFmpeg::FormatContextSource::endOfFileReached, videoDecoder_.get(),
-                         &FFmpeg::VideoDecodeFilter::drain);
-        QObject::connect(videoDecoder_.get(), &FFmpeg::VideoDecodeFilter::videoFrameReady,
-                         [this](std::shared_ptr<FFmpeg::Frame> frame) {
-                             if (++convertedFrames_ <= MAX_CONVERTED_FRAMES)
-                                 pixelConverter_->convert(std::move(frame));
-                         });
-        QObject::connect(pixelConverter_.get(), &FFmpeg::ConvertPixelFormatFilter::convertedFrameReady,
-                         &imageFilter_, &FFmpeg::ToQImageFilter::createImage);
-    }
-
-    void wireAudio_()
-    {
-        audioDecoder_ = std::make_unique<FFmpeg::AudioDecodeFilter>(*audioCodec_);
-        resampler_ = std::make_unique<FFmpeg::AudioResampleFilter>(*audioCodec_);
-        QObject::connect(&source_, &FFmpeg::FormatContextSource::audioPacketReady, audioDecoder_.get(),
-                         &FFmpeg::AudioDecodeFilter::processAudioPacket);
-        QObject::connect(&source_, &FFmpeg::FormatContextSource::aboutToSeek, audioDecoder_.get(),
-                         &FFmpeg::AudioDecodeFilter::prepareForSeek);
-        QObject::connect(&source_, &FFmpeg::FormatContextSource::aboutToSeek, resampler_.get(),
-                         &FFmpeg::AudioResampleFilter::flush);
-        QObject::connect(audioDecoder_.get(), &FFmpeg::AudioDecodeFilter::audioFrameReady,
-                         [this](std::shared_ptr<FFmpeg::Frame> frame) {
-                             if (++resampledFrames_ <= MAX_RESAMPLED_FRAMES)
-                                 resampler_->resampleFrame(std::move(frame));
-                         });
-    }
-
-    // The stages come after the decoders they hold references to, so they are destroyed first.
-    FFmpeg::FormatContextSource source_;
-    std::unique_ptr<FFmpeg::CodecContext> videoCodec_;
-    std::unique_ptr<FFmpeg::CodecContext> audioCodec_;
-
-    std::unique_ptr<FFmpeg::VideoDecodeFilter> videoDecoder_;
-    std::unique_ptr<FFmpeg::ConvertPixelFormatFilter> pixelConverter_;
-    FFmpeg::ToQImageFilter imageFilter_;
-    std::unique_ptr<FFmpeg::AudioDecodeFilter> audioDecoder_;
-    std::unique_ptr<FFmpeg::AudioResampleFilter> resampler_;
-
-    bool endOfFile_ = false;
-    int convertedFrames_ = 0;
-    int resampledFrames_ = 0;
-};
+}
 
 }  // namespace
 
@@ -145,14 +69,52 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static fuzzsupport::InputFiles files;
-
-    FFmpeg::FormatContext formatContext;
+    FormatContext formatContext;
     if (formatContext.open(files.writeSingleFile(data, size)) != 0)
         return 0;
     formatContext.dumpFormat();
-    DecodeRun run(formatContext);
-    run.readToEnd();
-    run.seek(formatContext.duration() / 2.0);
-    run.readToEnd();
+    // The decoders come before the stages that hold references to them, so they go last.
+    const std::unique_ptr<CodecContext> videoCodec = openDecoder(formatContext, AVMEDIA_TYPE_VIDEO);
+    const std::unique_ptr<CodecContext> audioCodec = openDecoder(formatContext, AVMEDIA_TYPE_AUDIO);
+    FormatContextSource source(formatContext);
+    bool endOfFile = false;
+    QObject::connect(&source, &FormatContextSource::endOfFileReached, [&] { endOfFile = true; });
+    QObject::connect(&source, &FormatContextSource::aboutToSeek, [&] { endOfFile = false; });
+
+    std::unique_ptr<VideoDecodeFilter> videoDecoder;
+    std::unique_ptr<ConvertPixelFormatFilter> pixelConverter;
+    ToQImageFilter imageFilter;
+    int convertedFrames = 0;
+    if (videoCodec) {
+        videoDecoder = std::make_unique<VideoDecodeFilter>(*videoCodec);
+        pixelConverter = std::make_unique<ConvertPixelFormatFilter>(*videoCodec, AV_PIX_FMT_BGRA);
+        QObject::connect(&source, &FormatContextSource::videoPacketReady, videoDecoder.get(), &VideoDecodeFilter::processPacket);
+        QObject::connect(&source, &FormatContextSource::aboutToSeek, videoDecoder.get(), &VideoDecodeFilter::prepareForSeek);
+        QObject::connect(&source, &FormatContextSource::seekCompleted, videoDecoder.get(), &VideoDecodeFilter::completeSeek);
+        QObject::connect(&source, &FormatContextSource::endOfFileReached, videoDecoder.get(), &VideoDecodeFilter::drain);
+        QObject::connect(videoDecoder.get(), &VideoDecodeFilter::videoFrameReady, [&](std::shared_ptr<Frame> frame) {
+            if (++convertedFrames <= MAX_CONVERTED_FRAMES)
+                pixelConverter->convert(std::move(frame));
+        });
+        QObject::connect(pixelConverter.get(), &ConvertPixelFormatFilter::convertedFrameReady, &imageFilter,
+                         &ToQImageFilter::createImage);
+    }
+    std::unique_ptr<AudioDecodeFilter> audioDecoder;
+    std::unique_ptr<AudioResampleFilter> resampler;
+    int resampledFrames = 0;
+    if (audioCodec) {
+        audioDecoder = std::make_unique<AudioDecodeFilter>(*audioCodec);
+        resampler = std::make_unique<AudioResampleFilter>(*audioCodec);
+        QObject::connect(&source, &FormatContextSource::audioPacketReady, audioDecoder.get(), &AudioDecodeFilter::processAudioPacket);
+        QObject::connect(&source, &FormatContextSource::aboutToSeek, audioDecoder.get(), &AudioDecodeFilter::prepareForSeek);
+        QObject::connect(&source, &FormatContextSource::aboutToSeek, resampler.get(), &AudioResampleFilter::flush);
+        QObject::connect(audioDecoder.get(), &AudioDecodeFilter::audioFrameReady, [&](std::shared_ptr<Frame> frame) {
+            if (++resampledFrames <= MAX_RESAMPLED_FRAMES)
+                resampler->resampleFrame(std::move(frame));
+        });
+    }
+    readToEnd(source, endOfFile);
+    source.seek(formatContext.duration() / 2.0);
+    readToEnd(source, endOfFile);
     return 0;
 }

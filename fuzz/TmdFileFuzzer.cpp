@@ -1,6 +1,7 @@
 // TMD files of any content, with names that reach other files beside them, in the fallback search's
-// folder, a folder and a link to itself. Every line is accepted or counted as rejected; the loader
-// never stops early.
+// folder, a folder and a link to itself: the line reader's quoting, comments, line ends, byte-order
+// marks and broken UTF-8, and every time string form (the seeds and the dictionary carry them).
+// Every line is accepted or counted as rejected; the loader never stops early.
 
 #include "loaders/TmdBuilderAdapter.h"
 #include "loaders/TmdFileLoader.h"

@@ -1,2 +1,0 @@
-// Built into this suite too: the decoding stages' helpers for the generated clips.
-#include "../../ffmpeg/support/TestMedia.cpp"

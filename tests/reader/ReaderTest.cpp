@@ -1,0 +1,176 @@
+#include "common/FrameStamp.h"
+#include "media/VideoQuad.h"
+#include "orvCore/SimulationClock.h"
+#include "orvVis/ClockOptions.h"
+#include "orvVis/ProjectorTexture.h"
+#include "plugin/PlaylistNode.h"
+#include "support/NotifyCapture.h"
+#include "support/TestMedia.h"
+#include "support/TextFiles.h"
+
+#include <QImage>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <osgDB/ReadFile>
+#include <osgDB/Registry>
+
+#include <algorithm>
+#include <set>
+
+using MediaPlayer2::PlaylistNode;
+using ReadResult = osgDB::ReaderWriter::ReadResult;
+using TestMedia::at;
+using Children = std::set<unsigned int>;
+
+namespace {
+
+Children childrenOn(const osg::Switch& node)
+{
+    Children on;
+    for (unsigned int i = 0; i < node.getNumChildren(); ++i)
+        if (node.getValue(i))
+            on.insert(i);
+    return on;
+}
+
+osg::Image* quadImage(const osg::Switch& node, unsigned int child)
+{
+    const auto* quad = dynamic_cast<const MediaPlayer2::VideoQuad*>(node.getChild(child));
+    return quad ? quad->image() : nullptr;
+}
+
+bool isBlank(const orvVis::ProjectorTexture& texture)
+{
+    return texture.image() && !texture.image()->data();
+}
+
+class Reader : public ::testing::Test {
+protected:
+    std::string tmd(const std::string& name, const std::string& media, double start, const std::string& extra = "")
+    {
+        return files.write(name, "ReferenceYear 2026\nMediaFileName \"" + media + "\"\nMediaStartTime " +
+                                     std::to_string(start) + "\n" + extra);
+    }
+    static osgDB::ReaderWriter* registeredReader()
+    {
+        osgDB::Registry* registry = osgDB::Registry::instance();
+        registry->loadLibrary(registry->createLibraryNameForExtension("tmd"));
+        return registry->getReaderWriterForExtension("tmd");
+    }
+
+    testsupport::TextFiles files;
+    orvCore::SimulationClock clock;
+};
+
+}  // namespace
+
+TEST_F(Reader, TheRegistryFindsTheNodeReaderByNameAndEveryFailureHasItsResult)
+{
+    osgDB::ReaderWriter* reader = registeredReader();
+    ASSERT_NE(reader, nullptr) << "osgdb_tmd not found on OSG_LIBRARY_PATH";
+    EXPECT_STREQ(reader->className(), "VESTRA TMD Loader");
+    EXPECT_EQ(reader->supportedFeatures(), osgDB::ReaderWriter::FEATURE_READ_NODE);
+    EXPECT_TRUE(reader->acceptsExtension("TMD") && !reader->acceptsExtension("bak"));
+    const std::string bad = tmd("bad.tmd", TestMedia::path("mjpeg.mov"), 100, "PlaybackSpeed 2\n");
+    const std::string missing = files.path("missing.tmd");
+    const osg::ref_ptr<orvVis::ClockOptions> withClock = new orvVis::ClockOptions(&clock);
+    const osg::ref_ptr<orvVis::ClockOptions> withoutClock = new orvVis::ClockOptions(nullptr);
+    const osg::ref_ptr<osgDB::Options> plain = new osgDB::Options;
+    const std::string noOptions = "Unable to process file, required orvVis::ClockOptions not found.";
+    const std::vector<std::tuple<std::string, const osgDB::Options*, std::string, std::string>> failures = {
+        {bad, nullptr, noOptions, ""},
+        {bad, plain.get(), noOptions, ""},  // the options are checked before the file is read
+        {bad, withoutClock.get(), "Unable to process file, required orvCore::Clock not found.", ""},
+        {missing, withClock.get(), "Unsupported file type", "Unable to open file: " + missing + "\n"},
+        {bad, withClock.get(), "Unsupported file type", "Unrecognized token or invalid number of parameters: PlaybackSpeed\n"},
+    };
+    for (const auto& [file, options, message, notified] : failures) {
+        testsupport::NotifyCapture notify(2);
+        ReadResult result = osgDB::Registry::instance()->readNode(file, options);
+        EXPECT_EQ(result.status(), ReadResult::ERROR_IN_READING_FILE) << message;
+        EXPECT_EQ(result.message(), message);
+        EXPECT_FALSE(result.validNode());
+        EXPECT_EQ(notify.text(), notified) << message;
+    }
+    EXPECT_EQ(reader->readNode(bad + ".bak", withClock.get()).status(), ReadResult::FILE_NOT_HANDLED);
+
+    // A node is read from any case of the extension, also for media that cannot be opened, and a
+    // projector texture handed over starts blank.
+    const osg::ref_ptr<orvVis::ProjectorTexture> texture = new orvVis::ProjectorTexture;
+    withClock->setPluginData("ProjectorTextureProvider", texture.get());
+    for (const std::string& file : {tmd("upper.TMD", TestMedia::path("mjpeg.mov"), 100), tmd("gone.tmd", files.path("gone.mov"), 100)}) {
+        const osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(file, withClock.get());
+        ASSERT_NE(dynamic_cast<PlaylistNode*>(node.get()), nullptr) << file;
+        EXPECT_EQ(node->asSwitch()->getNumChildren(), 1u);
+    }
+    EXPECT_TRUE(isBlank(*texture));
+}
+
+TEST_F(Reader, TheLatestStartingActiveItemIsOnAndFeedsTheProjectorWithItsVideo)
+{
+    // Two overlapping two-second clips, then after a gap a still image: children 0, 1 and 2. A
+    // rejected line and an item starting at the same time as another get no child.
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    const std::string still = files.path("still.png");
+    ASSERT_TRUE(picture.save(QString::fromStdString(still)));
+    const std::string clip = "video \"" + TestMedia::path("mjpeg.mov") + "\" ";
+    const osg::ref_ptr<PlaylistNode> node = PlaylistNode::loadLstFile(
+        files.write("items.lst", "ReferenceYear 2026\n" + clip + "startTime=100\n" + clip + "speed=2\n" + clip +
+                                     "startTime=100\n" + clip + "startTime=101\nimage \"" + still +
+                                     "\" startTime=110 stopTime=112\n"),
+        nullptr);
+    ASSERT_EQ(node->getNumChildren(), 3u);
+    const osg::ref_ptr<orvVis::ProjectorTexture> texture = new orvVis::ProjectorTexture;
+    node->setProjectorTexture(texture.get());
+    node->bindToClock(clock);
+    const std::vector<std::tuple<double, Children, osg::Image*>> walk = {
+        {100.5, {0}, quadImage(*node, 0)}, {101.5, {1}, quadImage(*node, 1)},  // the later start wins
+        {100.2, {0}, quadImage(*node, 0)}, {102.0, {1}, quadImage(*node, 1)},  // the first clip's stop time
+        {105.0, {1}, nullptr},  // a gap: the last child stays, the texture goes blank
+        {111.0, {2}, nullptr},  // a still image never reaches the texture
+    };
+    for (const auto& [seconds, on, projected] : walk) {
+        clock.setTime(at(seconds));
+        EXPECT_EQ(childrenOn(*node), on) << seconds;
+        EXPECT_TRUE(projected ? texture->image() == projected : isBlank(*texture)) << seconds;
+    }
+    // Only the latest clock drives the node; a new texture starts blank.
+    orvCore::SimulationClock other;
+    node->bindToClock(other);
+    other.setTime(at(100.5));
+    clock.setTime(at(111.0));
+    EXPECT_EQ(childrenOn(*node), Children{0});
+    const osg::ref_ptr<orvVis::ProjectorTexture> second = new orvVis::ProjectorTexture;
+    node->setProjectorTexture(second.get());
+    EXPECT_TRUE(isBlank(*second));
+    EXPECT_EQ(osg::ref_ptr<PlaylistNode>(PlaylistNode::loadLstFile(files.path("missing.lst"), nullptr))->getNumChildren(), 0u);
+}
+
+TEST_F(Reader, TheNodePlaysWithARunningClockAndLetsGoOfItWhenItGoes)
+{
+    const osg::ref_ptr<orvVis::ClockOptions> options = new orvVis::ClockOptions(&clock);
+    osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(tmd("clip.tmd", TestMedia::path("mjpeg.mov"), 100), options.get());
+    ASSERT_TRUE(node.valid());
+    osg::Image* image = quadImage(*node->asSwitch(), 0);
+    const auto shown = [&] { return FrameStamp::read(*image); };
+    clock.setTime(at(100.2));
+    EXPECT_TRUE(TestMedia::waitUntil([&] { return shown() == TestMedia::seekRunPicture("mjpeg.mov", 0.2); }));
+    std::vector<std::pair<double, int>> samples;
+    QTimer frameLoop;  // the clock advanced as a host's frame loop would
+    QObject::connect(&frameLoop, &QTimer::timeout, [&] {
+        clock.update();
+        samples.emplace_back((clock.currentTime() - at(100)).toDouble(), shown());
+    });
+    clock.playForward();
+    frameLoop.start(10);
+    ASSERT_TRUE(TestMedia::waitUntil([&] { return clock.currentTime() >= at(101.6); }, 10000));
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        EXPECT_GE(samples[i].second, samples[i - 1].second) << samples[i].first;
+        EXPECT_LE(samples[i].second, TestMedia::frameAt(samples[i].first) + 1) << samples[i].first;
+        EXPECT_GE(samples[i].second, TestMedia::frameAt(samples[i].first - 1.1)) << "within the allowable delta";
+    }
+    EXPECT_GE(samples.back().second - samples.front().second, 25);
+    node = nullptr;
+    clock.update();  // nobody left to hear it
+}
