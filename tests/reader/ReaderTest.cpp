@@ -3,7 +3,9 @@
 #include "orvCore/SimulationClock.h"
 #include "orvVis/ClockOptions.h"
 #include "orvVis/ProjectorTexture.h"
+#include "plugin/ActivateChild.h"
 #include "plugin/PlaylistNode.h"
+#include "playlist/PlaylistEntry.h"
 #include "support/NotifyCapture.h"
 #include "support/TestMedia.h"
 #include "support/TextFiles.h"
@@ -145,6 +147,21 @@ TEST_F(Reader, TheLatestStartingActiveItemIsOnAndFeedsTheProjectorWithItsVideo)
     node->setProjectorTexture(second.get());
     EXPECT_TRUE(isBlank(*second));
     EXPECT_EQ(osg::ref_ptr<PlaylistNode>(PlaylistNode::loadLstFile(files.path("missing.lst"), nullptr))->getNumChildren(), 0u);
+}
+
+TEST_F(Reader, AnActiveItemWithoutAChildHidesTheOthersOnlyWhenAskedTo)
+{
+    for (const bool hide : {true, false}) {
+        const osg::ref_ptr<osg::Switch> node = new osg::Switch;
+        node->addChild(new osg::Group);
+        MediaPlayer2::ActivateChild activateChild(node.get());
+        activateChild.setHideWhenNotPlaying(hide);
+        const MediaPlayer2::PlaylistEntry shown, windowed;  // the second shows in a window of its own
+        activateChild.map(&shown, 0);
+        activateChild.activate(&shown);
+        activateChild.activate(&windowed);
+        EXPECT_EQ(childrenOn(*node), hide ? Children{} : Children{0}) << hide;
+    }
 }
 
 TEST_F(Reader, TheNodePlaysWithARunningClockAndLetsGoOfItWhenItGoes)
