@@ -9,13 +9,13 @@ namespace osg {
 class Image;
 }
 
-/// Reads the frame number that a picture carries in its frame stamp: a row of ten cells across the
-/// bottom of the picture, the first white, the last black, cells 1 to 8 bits 0 to 7 of the frame
+/// Reads the frame number that a picture carries in its frame stamp: a row of sixteen cells across
+/// the bottom of the picture, the first white, the last black, cells 1 to 14 bits 0 to 13 of the frame
 /// number (white = 1). The test media and the demo clip carry it; other pictures give -1. The one
 /// reader for tmdplay's sync report and every test that asks which picture it got.
 class FrameStamp {
 public:
-    static constexpr int kCells = 10;
+    static constexpr int kCells = 16;
 
     /// The frame number from the brightness (0-255) of each cell, or -1 when the cells do not
     /// read as a stamp.

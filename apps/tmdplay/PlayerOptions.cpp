@@ -29,8 +29,8 @@ clock passes the time. Offscreen runs end when every screenshot is taken, or
 after --run-for, or after 10 s.
 
 The sync report has one line per frame: clock time and the media time of the
-picture on screen, read from the frame stamp in the picture (a row of ten cells
-along the bottom: white, bits 0-7 of the frame number, black). A summary is
+picture on screen, read from the frame stamp in the picture (a row of sixteen cells
+along the bottom: white, bits 0-13 of the frame number, black). A summary is
 printed at the end.
 
 --windows plays a playlist file as a windowed host does: each video gets an
