@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Builds the picture fidelity benchmark in Release mode, generates once the clips it plays (12 s of
+# 1280x720 at 30 fps, a key frame every second, every picture carrying its frame number) in the
+# formats a host meets, and runs the benchmark on each through the plugin, beside the time the ffmpeg
+# command takes to show one picture for the same targets (`ffmpeg -ss T -i CLIP -frames:v 1`).
+# Usage: bench/run-fidelity-bench.sh [BUILD_DIR] [CLIP...]   (CLIP: a name below, or
+#        reverse_1080p.mp4 for 60 s of backward play of a 65 s 1080p30 clip, measuring memory)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-fidelity-bench}
+[ $# -gt 0 ] && shift
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j2 --target picture_fidelity osgdb_tmd
+
+media=$build/bench-media
+mkdir -p "$media"
+ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
+
+# The picture: a test pattern with the frame stamp along the bottom, sixteen cells: white, bits 0 to
+# 13 of the frame number (white = 1), black.
+# $1 = size, $2 = seconds
+picture() {
+    local width=${1%x*} cells="floor(X*16/W)"
+    local bit="mod(floor(N/pow(2,$cells-1)),2)"
+    echo "testsrc2=s=$1:r=30:d=$2[p];color=c=black:s=${width}x64:r=30:d=$2,format=yuv444p,geq=lum='if(eq($cells,0),235,if(eq($cells,15),16,if($bit,235,16)))':cb=128:cr=128[s];[p][s]overlay=0:H-64,format=yuv420p"
+}
+sound="sine=frequency=440:sample_rate=48000:d=12"
+gop="-g 30 -keyint_min 30"
+x264="-c:v libx264 -preset veryfast $gop -sc_threshold 0"
+
+# name: ffmpeg arguments after the inputs
+declare -A clips=(
+    [h264_bframes_aac.mp4]="$x264 -bf 3 -c:a aac"
+    [h264_bframes_aac.mkv]="$x264 -bf 3 -c:a aac"
+    [h264_no_bframes.mkv]="$x264 -bf 0 -an"
+    [hevc_aac.mp4]="-c:v libx265 -preset ultrafast -x265-params keyint=30:min-keyint=30:log-level=error -tag:v hvc1 -c:a aac"
+    [vp9_opus.webm]="-c:v libvpx-vp9 -deadline realtime -cpu-used 8 $gop -b:v 1M -c:a libopus"
+    [av1.mkv]="-c:v libsvtav1 -preset 12 $gop -an"
+    [mpeg4_mp3.avi]="-c:v mpeg4 -q:v 4 $gop -bf 2 -c:a libmp3lame"
+    [mjpeg.mov]="-c:v mjpeg -q:v 4 -an"
+    [h264.ts]="$x264 -bf 2 -c:a aac"
+    [vfr.mp4]="$x264 -bf 3 -an -fps_mode vfr"
+)
+order=(h264_bframes_aac.mp4 h264_bframes_aac.mkv h264_no_bframes.mkv hevc_aac.mp4 vp9_opus.webm av1.mkv mpeg4_mp3.avi
+       mjpeg.mov h264.ts vfr.mp4)
+[ $# -gt 0 ] && order=("$@")
+
+generate() {
+    local name=$1 clip=$media/$1
+    [ -f "$clip" ] && return
+    if [ "$name" = reverse_1080p.mp4 ]; then
+        ff -f lavfi -i "$(picture 1920x1080 65)" $x264 -bf 3 "$clip.part.mp4"
+    elif [ "$name" = vfr.mp4 ]; then
+        # Frames dropped at irregular places, the rest keeping their times.
+        ff -f lavfi -i "$(picture 1280x720 12),select='not(eq(mod(n\,7)\,3))*not(eq(mod(n\,11)\,5))'" ${clips[$name]} \
+            "$clip.part.${name##*.}"
+    else
+        SVT_LOG=1 ff -f lavfi -i "$(picture 1280x720 12)" -f lavfi -i "$sound" -shortest ${clips[$name]} \
+            "$clip.part.${name##*.}"
+    fi
+    mv "$clip.part.${name##*.}" "$clip"
+}
+
+# Frame times from the clip's start and the numbers the pictures carry, by ffprobe. A frame without a
+# time (the last of an AVI with B-frames) follows the one before by a frame.
+frame_times() {
+    local clip=$1
+    local start
+    start=$(ffprobe -v error -show_entries format=start_time -of csv=p=0 "$clip")
+    ffprobe -v error -select_streams v:0 -show_entries frame=best_effort_timestamp_time -of csv=p=0 "$clip" |
+        awk -F, -v start="$start" '$1 == "" { next } { t = $1 == "N/A" ? t + 1 / 30 : $1 + 0 }
+                                   !seen++ { first = t } { printf "%.6f %d\n", t - start, int((t - first) * 30 + 0.5) }'
+}
+
+# Median seconds the ffmpeg command takes to show the picture at each of a few targets.
+ffmpeg_median() {
+    local clip=$1 times=()
+    for target in 0 1.37 2.5 4.99 6.4 8.0 9.2 10.51 11.1 11.9; do
+        local begin end
+        begin=$(date +%s.%N)
+        ffmpeg -nostdin -hide_banner -loglevel error -ss "$target" -i "$clip" -frames:v 1 -f null - 2>/dev/null
+        end=$(date +%s.%N)
+        times+=("$(awk -v b="$begin" -v e="$end" 'BEGIN { printf "%.1f", (e - b) * 1000 }')")
+    done
+    printf '%s\n' "${times[@]}" | sort -n | awk '{ a[NR] = $1 } END { printf "%.0f", a[int((NR + 1) / 2)] }'
+}
+
+# shellcheck source=scripts/test-services.sh
+source "$root/scripts/test-services.sh"
+start_test_services
+trap stop_test_services EXIT
+export OSG_LIBRARY_PATH=$build/lib
+
+for name in "${order[@]}"; do
+    generate "$name"
+    frame_times "$media/$name" >"$media/$name.times"
+    if [ "$name" = reverse_1080p.mp4 ]; then
+        "$build/bench/picture_fidelity" "$media/$name" "$media/$name.times" --label "1080p30 H.264, 65 s" --reverse-memory 60
+        continue
+    fi
+    "$build/bench/picture_fidelity" "$media/$name" "$media/$name.times" --label "$name"
+    echo "  ffmpeg -ss T -i CLIP -frames:v 1: median $(ffmpeg_median "$media/$name") ms"
+done
