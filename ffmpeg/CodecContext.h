@@ -49,6 +49,8 @@ public:
     virtual double durationForBytes(int numBytes) const = 0;
     virtual double durationForNumSamples(int numSamples) const = 0;
 
+    // Seconds from one frame to the next at the stream's average frame rate (1/25 when unknown).
+    virtual double frameDuration() const = 0;
     // Conversions between the stream's time stamps and seconds.
     virtual double ptsToSeconds(int64_t pts) const = 0;
     virtual int64_t secondsToPts(double seconds) const = 0;

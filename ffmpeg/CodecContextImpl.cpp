@@ -15,6 +15,8 @@ namespace {
 // Layout masks reported when a stream names its channel count but no layout.
 constexpr int64_t kStereoLayout = AV_CH_LAYOUT_STEREO;
 constexpr int64_t kMonoLayout = AV_CH_LAYOUT_MONO;
+// The frame duration of a stream that tells no frame rate.
+constexpr double kDefaultFrameDuration = 1.0 / 25.0;
 // The largest picture decoded: 8K UHD (7680 x 4320) fits. FFmpeg allows up to INT_MAX / 8 pixels,
 // so a damaged header of a few bytes could make every frame a gigabyte, and the BGRA copy four times
 // the pixel count again.
@@ -155,6 +157,14 @@ double CodecContextImpl::durationForNumSamples(int numSamples) const
 {
     const int rate = sampleRate();
     return rate == 0 ? 0.0 : static_cast<double>(numSamples) / rate;
+}
+
+double CodecContextImpl::frameDuration() const
+{
+    if (!stream_)
+        return kDefaultFrameDuration;
+    const AVRational rate = stream_->avg_frame_rate.num > 0 ? stream_->avg_frame_rate : stream_->r_frame_rate;
+    return rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : kDefaultFrameDuration;
 }
 
 double CodecContextImpl::ptsToSeconds(int64_t pts) const

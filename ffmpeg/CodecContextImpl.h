@@ -41,6 +41,7 @@ public:
     double durationForBytes(int numBytes) const override;
     double durationForNumSamples(int numSamples) const override;
 
+    double frameDuration() const override;
     double ptsToSeconds(int64_t pts) const override;
     int64_t secondsToPts(double seconds) const override;
 

@@ -34,6 +34,7 @@ int FormatContext::open(const std::string& filename)
         close();
         return 1;
     }
+    startTime_ = context_->start_time == AV_NOPTS_VALUE ? 0 : context_->start_time;
     for (unsigned int i = 0; i < context_->nb_streams; ++i) {
         AVStream* stream = context_->streams[i];
         AVCodecContext* codecContext = avcodec_alloc_context3(avcodec_find_decoder(stream->codecpar->codec_id));
@@ -57,6 +58,7 @@ int FormatContext::close()
     codecContexts_.clear();
     avformat_close_input(&context_);
     filename_.clear();
+    startTime_ = 0;
     return 0;
 }
 
@@ -90,9 +92,17 @@ std::string FormatContext::codecName(unsigned int index) const
 
 int FormatContext::readFrame(Packet& packet)
 {
-    if (!context_)
+    if (!context_ || av_read_frame(context_, packet.avPacket()) < 0)
         return 1;
-    return av_read_frame(context_, packet.avPacket()) < 0 ? 1 : 0;
+    AVPacket* read = packet.avPacket();
+    if (startTime_ != 0 && read->stream_index >= 0 && static_cast<unsigned>(read->stream_index) < context_->nb_streams) {
+        const int64_t shift = av_rescale_q(startTime_, AV_TIME_BASE_Q, context_->streams[read->stream_index]->time_base);
+        if (read->pts != AV_NOPTS_VALUE)
+            read->pts -= shift;
+        if (read->dts != AV_NOPTS_VALUE)
+            read->dts -= shift;
+    }
+    return 0;
 }
 
 double FormatContext::duration() const
@@ -108,7 +118,7 @@ int FormatContext::seek(double seconds)
 {
     if (!context_)
         return 1;
-    const auto target = static_cast<int64_t>(seconds * kMicrosecondsPerSecond);
+    const auto target = static_cast<int64_t>(seconds * kMicrosecondsPerSecond) + startTime_;
     if (av_seek_frame(context_, -1, target, AVSEEK_FLAG_BACKWARD) >= 0)
         return 0;
     return av_seek_frame(context_, -1, target, 0) >= 0 ? 0 : 1;

@@ -18,7 +18,10 @@ class CodecContext;
 class Packet;
 
 // An opened media file (container) with one unopened decoder description per stream: entry n
-// always belongs to stream n. Used by one thread at a time.
+// always belongs to stream n. Times are media times, counted from the container's start: packets
+// come with their time stamps moved by the start (an MPEG-TS stream starting at 1.4 s, an edit
+// list), so that the first frame of a clip that starts with it is at 0, and seeks take media times.
+// Used by one thread at a time.
 class FormatContext
 {
 public:
@@ -48,6 +51,7 @@ public:
 private:
     AVFormatContext* context_;
     std::string filename_;
+    int64_t startTime_ = 0;  // in microseconds
     std::vector<CodecContext*> codecContexts_;
 };
 

@@ -44,8 +44,15 @@ void FormatContextSource::readForward(double mediaTime)
 {
     if (mediaTime <= lastReadTime_)
         return;
+    readsUntimed_ = false;
     readToTime_ = mediaTime;
     readTimer_->start();
+}
+
+void FormatContextSource::readThrough(double mediaTime)
+{
+    readForward(mediaTime);
+    readsUntimed_ = true;
 }
 
 void FormatContextSource::readForwardImpl_()
@@ -56,7 +63,7 @@ void FormatContextSource::readForwardImpl_()
     }
     lastReadTime_ = readNextPacket_();
     // A negative time is end of file or a packet without a usable time: wait for the next request.
-    if (lastReadTime_ < 0.0 || lastReadTime_ >= readToTime_)
+    if ((lastReadTime_ < 0.0 && (endOfFile_ || !readsUntimed_)) || lastReadTime_ >= readToTime_)
         readTimer_->stop();
 }
 

@@ -40,6 +40,9 @@ signals:
 public slots:
     // Reads, one packet per event-loop pass, until a packet at or beyond mediaTime was forwarded.
     void readForward(double mediaTime);
+    // The same, reading on past packets without a usable time, which end a readForward burst: for a
+    // reader that asks only when it runs short and so must not be left waiting.
+    void readThrough(double mediaTime);
 
 private slots:
     int seek_();
@@ -59,6 +62,7 @@ private:
     bool endOfFile_; // also written under seekMutex_ when a seek ends
     QTimer* readTimer_;
     double readToTime_;
+    bool readsUntimed_ = false;
 
     // Shared with the threads that request seeks, guarded by seekMutex_.
     // A standard mutex, which ThreadSanitizer sees, unlike Qt's futex-based one.

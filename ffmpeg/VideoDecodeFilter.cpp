@@ -41,6 +41,13 @@ void VideoDecodeFilter::prepareForSeek()
     workFrame_ = std::make_shared<Frame>();
 }
 
+void VideoDecodeFilter::restart()
+{
+    prepareForSeek();
+    pendingFrame_.reset();
+    seekPending_ = false;
+}
+
 void VideoDecodeFilter::completeSeek()
 {
     seekPending_ = false;

@@ -32,6 +32,9 @@ public slots:
     // Takes the pictures the decoder still holds for reordering out at end of file; without it the
     // last pictures of a clip with B-frames would never be shown. A later seek resets the decoder.
     void drain();
+    // Forgets what the decoder holds, for packets from another position; unlike a seek, nothing is
+    // held back afterwards.
+    void restart();
 
 private:
     void decode_(const Packet& packet);
