@@ -8,7 +8,7 @@
 #include "ffmpeg/ConvertPixelFormatFilter.h"
 #include "ffmpeg/FormatContext.h"
 #include "ffmpeg/FormatContextSource.h"
-#include "ffmpeg/FrameSyncFilter.h"
+#include "ffmpeg/FrameStore.h"
 #include "ffmpeg/MetaTypes.h"
 #include "ffmpeg/ThreadedAudio.h"
 #include "ffmpeg/ToQImageFilter.h"
@@ -45,6 +45,14 @@ constexpr double MAX_AUDIO_RATE = 4.0;
 // Seek targets closer than this to the clock are where the media already is.
 constexpr double SAME_POSITION_SECONDS = 0.000001;
 
+// The frame store's budget: what the host sets in MP2_FRAME_MEMORY_MIB, else the store's default.
+qint64 initialFrameMemoryBudget()
+{
+    bool valid = false;
+    const qint64 mebibytes = qEnvironmentVariable("MP2_FRAME_MEMORY_MIB").toLongLong(&valid);
+    return valid && mebibytes > 0 ? mebibytes << 20 : FrameStore::kDefaultMemoryBudget;
+}
+
 } // namespace
 
 PlaybackPipeline::PlaybackPipeline(QObject* parent)
@@ -53,6 +61,7 @@ PlaybackPipeline::PlaybackPipeline(QObject* parent)
     , readDataTimer_(new QTimer(this))
     , frameTimer_(new QTimer(this))
     , clock_(new Clock(this))
+    , frameMemoryBudget_(initialFrameMemoryBudget())
 {
     qRegisterMetaType<MediaStatus>("FFmpeg::PlaybackPipeline::MediaStatus");
     qRegisterMetaType<PlaybackState>("FFmpeg::PlaybackPipeline::PlaybackState");
@@ -157,6 +166,11 @@ QSize PlaybackPipeline::size() const
     return videoSize_;
 }
 
+qint64 PlaybackPipeline::frameMemoryBudget() const
+{
+    return frameMemoryBudget_;
+}
+
 PlaybackPipeline::LoadError PlaybackPipeline::loadFile(QString filename, bool videoOnly)
 {
     lastLoadError_ = loadFile_(filename, videoOnly);
@@ -204,6 +218,7 @@ PlaybackPipeline::LoadError PlaybackPipeline::loadFile_(const QString& filename,
     if (!videoCodec_ && !audioCodec_)
         return NoSupportedCodec;
     seek_(0.0);
+    soundToReposition_ = false;  // the source reads from the start already
     if (hadAudio && !audioCodec_)
         return UnsupportedAudioCodec;
     if (hadVideo && !videoCodec_)
@@ -234,7 +249,6 @@ void PlaybackPipeline::createSource_(const QString& filename)
 {
     source_ = new FormatContextSource(*formatContext_);
     connect(source_, &FormatContextSource::endOfFileReached, readDataTimer_, qOverload<>(&QTimer::stop));
-    connect(source_, &FormatContextSource::seekCompleted, this, &PlaybackPipeline::clearSeekPending_);
     if (!threadingEnabled_)
         return;
     decoderThread_ = new QThread;
@@ -246,18 +260,22 @@ void PlaybackPipeline::createSource_(const QString& filename)
 void PlaybackPipeline::createVideoChain_()
 {
     videoDecoder_ = new VideoDecodeFilter(*videoCodec_);
-    frameSync_ = new FrameSyncFilter(*videoCodec_);
+    frameStore_ = new FrameStore(*videoCodec_);
     pixelConverter_ = new ConvertPixelFormatFilter(*videoCodec_, AV_PIX_FMT_BGRA);
     imageFilter_ = new ToQImageFilter;
+    frameStore_->setMemoryBudget(frameMemoryBudget_);
 
-    connect(source_, &FormatContextSource::videoPacketReady, videoDecoder_, &VideoDecodeFilter::processPacket);
-    connect(source_, &FormatContextSource::aboutToSeek, videoDecoder_, &VideoDecodeFilter::prepareForSeek);
-    connect(source_, &FormatContextSource::seekCompleted, videoDecoder_, &VideoDecodeFilter::completeSeek);
-    connect(source_, &FormatContextSource::endOfFileReached, videoDecoder_, &VideoDecodeFilter::drain);
-    connect(videoDecoder_, &VideoDecodeFilter::videoFrameReady, frameSync_, &FrameSyncFilter::queueFrame);
-    connect(source_, &FormatContextSource::aboutToSeek, frameSync_, &FrameSyncFilter::clear);
-    connect(source_, &FormatContextSource::seekCompleted, frameSync_, &FrameSyncFilter::sendLatestFrame);
-    connect(frameSync_, &FrameSyncFilter::frameReadyToProcess, pixelConverter_,
+    connect(source_, &FormatContextSource::videoPacketReady, frameStore_, &FrameStore::queuePacket);
+    connect(source_, &FormatContextSource::aboutToSeek, frameStore_, &FrameStore::startRun);
+    connect(source_, &FormatContextSource::endOfFileReached, frameStore_, &FrameStore::endInput);
+    connect(frameStore_, &FrameStore::decodeWanted, videoDecoder_, &VideoDecodeFilter::processPacket);
+    connect(frameStore_, &FrameStore::restartWanted, videoDecoder_, &VideoDecodeFilter::restart);
+    connect(frameStore_, &FrameStore::drainWanted, videoDecoder_, &VideoDecodeFilter::drain);
+    connect(videoDecoder_, &VideoDecodeFilter::videoFrameReady, frameStore_, &FrameStore::takeFrame);
+    connect(frameStore_, &FrameStore::readWanted, source_, &FormatContextSource::readThrough);
+    // Queued: the store asks while the source may be emitting to it.
+    connect(frameStore_, &FrameStore::seekWanted, source_, &FormatContextSource::seek, Qt::QueuedConnection);
+    connect(frameStore_, &FrameStore::pictureReady, pixelConverter_,
             qOverload<std::shared_ptr<Frame>>(&ConvertPixelFormatFilter::convert));
     connect(pixelConverter_, &ConvertPixelFormatFilter::convertedFrameReady, this, &PlaybackPipeline::videoFrameReady);
     connect(pixelConverter_, &ConvertPixelFormatFilter::convertedFrameReady, imageFilter_, &ToQImageFilter::createImage);
@@ -266,7 +284,7 @@ void PlaybackPipeline::createVideoChain_()
     imageFilter_->setEnabled(qImageOutputEnabled_);
     if (!decoderThread_)
         return;
-    for (QObject* stage : std::initializer_list<QObject*>{videoDecoder_, frameSync_, pixelConverter_}) {
+    for (QObject* stage : std::initializer_list<QObject*>{videoDecoder_, frameStore_, pixelConverter_}) {
         connect(decoderThread_, &QThread::finished, stage, &QObject::deleteLater);
         stage->moveToThread(decoderThread_);
     }
@@ -334,7 +352,7 @@ int PlaybackPipeline::close()
         // These are deleted by the thread as it finishes.
         source_ = nullptr;
         videoDecoder_ = nullptr;
-        frameSync_ = nullptr;
+        frameStore_ = nullptr;
         pixelConverter_ = nullptr;
         decoderThread_->quit();
         decoderThread_->wait();
@@ -347,8 +365,8 @@ int PlaybackPipeline::close()
 
     delete pixelConverter_;
     pixelConverter_ = nullptr;
-    delete frameSync_;
-    frameSync_ = nullptr;
+    delete frameStore_;
+    frameStore_ = nullptr;
     delete videoDecoder_;
     videoDecoder_ = nullptr;
     delete source_;
@@ -367,7 +385,7 @@ int PlaybackPipeline::close()
     videoCodec_ = nullptr;
     videoSize_ = QSize(-1, -1);
     duration_ = 0.0;
-    seekPending_ = false;
+    soundToReposition_ = false;
 
     const int result = formatContext_->close();
     setMediaStatus_(NoMedia);
@@ -392,6 +410,10 @@ int PlaybackPipeline::play_()
         return 1;
 
     setMediaStatus_(LoadedMedia);
+    if (soundToReposition_ && isValidAudioRate_()) {
+        soundToReposition_ = false;
+        source_->seek(mediaTime());
+    }
     readDataTimer_->start();
     frameTimer_->start();
     if (audioSink_)
@@ -435,16 +457,28 @@ int PlaybackPipeline::seek_(double mediaTime)
 
     const PlaybackState stateBefore = playbackState_;
     readDataTimer_->stop();
-    seekPending_ = true;
-    source_->seek(mediaTime);
     clock_->synchronizeToTime(mediaTime);
     setMediaStatus_(LoadedMedia);
+    // Pictures are the frame store's business: it seeks the source only when it holds nothing for the
+    // time. Sound heard now goes on from the new time only if the source reads from there.
+    if (!frameStore_ || isSounding_())
+        source_->seek(mediaTime);
+    else if (resampler_)
+        soundToReposition_ = true;
+    showPicture_(mediaTime);
     return stateBefore == Playing ? play_() : stop();
 }
 
 void PlaybackPipeline::setBufferDuration(double bufferDuration)
 {
     bufferDuration_ = bufferDuration;
+}
+
+void PlaybackPipeline::setFrameMemoryBudget(qint64 bytes)
+{
+    frameMemoryBudget_ = bytes;
+    if (frameStore_)
+        QMetaObject::invokeMethod(frameStore_, "setMemoryBudget", Qt::AutoConnection, Q_ARG(qint64, bytes));
 }
 
 void PlaybackPipeline::setVolume(double volume)
@@ -532,7 +566,10 @@ void PlaybackPipeline::readMoreData_()
         setPlaybackState_(Stopped);
         return;
     }
-    const double factor = playbackRate_ <= 0.0 ? 1.0 : 1.0 / playbackRate_;
+    // Backwards the frame store asks the source for what it needs.
+    if (playbackRate_ < 0.0)
+        return;
+    const double factor = playbackRate_ == 0.0 ? 1.0 : 1.0 / playbackRate_;
     const double target = clock_->now() + bufferDuration_ * factor;
     QMetaObject::invokeMethod(source_, "readForward", Qt::AutoConnection, Q_ARG(double, target));
 }
@@ -543,13 +580,8 @@ void PlaybackPipeline::pushNextVideoFrame_()
         return;
     const double t = clock_->now();
     if (t >= 0.0) {
-        // Backward play: the decoders only go forward, so every tick shows the picture a seek to
-        // the clock's time lands on.
-        if (!seekPending_ && clock_->timeRate() < 0.0)
-            seek_(t);
         synchronizeAudio_(t);
-        if (frameSync_)
-            QMetaObject::invokeMethod(frameSync_, "advanceTo", Qt::AutoConnection, Q_ARG(double, t));
+        showPicture_(t);
     }
     if (t > duration()) {
         stop();
@@ -573,9 +605,16 @@ void PlaybackPipeline::synchronizeAudio_(double mediaTime)
         emit audioStarted();
 }
 
-void PlaybackPipeline::clearSeekPending_()
+bool PlaybackPipeline::isSounding_() const
 {
-    seekPending_ = false;
+    return resampler_ && playbackState_ == Playing && isValidAudioRate_();
+}
+
+void PlaybackPipeline::showPicture_(double mediaTime)
+{
+    if (frameStore_)
+        QMetaObject::invokeMethod(frameStore_, "showAt", Qt::AutoConnection, Q_ARG(double, mediaTime),
+                                  Q_ARG(double, clock_->timeRate()));
 }
 
 void PlaybackPipeline::setMediaStatus_(MediaStatus mediaStatus)

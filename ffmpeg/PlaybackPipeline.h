@@ -6,18 +6,23 @@
 // takes ThreadedAudio's place):
 //
 //   decoder thread "<file name> Decoder"
-//     FormatContextSource ──▶ VideoDecodeFilter ──▶ FrameSyncFilter ──▶ ConvertPixelFormatFilter
-//        ▲    │                                          ▲                        │
-//        │    │ audio packets     ThreadedAudio          │                        │ BGRA frames
-//   ─────┼────┼─────────────────────▲──────▲─────────────┼────────────────────────┼──────────
-//   owning thread                   │      │             │                        ▼
-//        │    ▼              blocks │      │ audio       │ advanceTo      videoFrameReady,
-//        │  AudioDecodeFilter ─▶ AudioResampleFilter     │                ToQImageFilter ─▶
-//        │                                 │ signals     │                  videoImageReady
+//                    packets         a packet          frames
+//     FormatContextSource ──▶ FrameStore ──▶ VideoDecodeFilter ──┐    ConvertPixelFormatFilter
+//        ▲    │   ▲  ▲          │   ▲ ▲                          │          │      ▲
+//        │    │   └──┴ read on, │   │ └──────────────────────────┘          │      │ the picture
+//        │    │      seek ──────┘   │                                       │      │ for the time
+//        │    │ audio packets       │ showAt(t, rate)   ThreadedAudio       │ BGRA └── FrameStore
+//   ─────┼────┼─────────────────────┼──────────────────────▲──────▲─────────┼─────────────────────
+//   owning thread                   │                      │      │         ▼
+//        │    ▼                     │              blocks  │      │ audio  videoFrameReady,
+//        │  AudioDecodeFilter ─▶ AudioResampleFilter ──────┘      │        ToQImageFilter ─▶
+//        │                                                       │ signals  videoImageReady
 //        └── readForward, seek ── PlaybackPipeline: Clock, read tick, frame tick
 //
-// Stages talk only through the connections made here; the pipeline reaches stages of the decoder
-// thread through queued calls, its own signals and the source's thread-safe seek request.
+// The frame store decides which picture shows, decoding on demand from the packets read ahead (see
+// FrameStore.h). Stages talk only through the connections made here; the pipeline reaches stages
+// of the decoder thread through queued calls, its own signals and the source's thread-safe seek
+// request.
 
 #include "ffmpeg/Frame.h"
 
@@ -42,7 +47,7 @@ class CodecContext;
 class ConvertPixelFormatFilter;
 class FormatContext;
 class FormatContextSource;
-class FrameSyncFilter;
+class FrameStore;
 class ToQImageFilter;
 class VideoDecodeFilter;
 
@@ -87,6 +92,9 @@ public:
     double mediaTime() const;
     // The picture size, -1 by -1 without video.
     QSize size() const;
+    // Bytes of decoded pictures the frame store may hold: MP2_FRAME_MEMORY_MIB mebibytes when set, else
+    // FrameStore::kDefaultMemoryBudget.
+    qint64 frameMemoryBudget() const;
 
 signals:
     void videoFrameReady(std::shared_ptr<FFmpeg::Frame> frame);
@@ -112,6 +120,7 @@ public slots:
     // Pauses: the position is kept.
     int stop();
     void setBufferDuration(double bufferDuration);
+    void setFrameMemoryBudget(qint64 bytes);
     void setVolume(double volume);
     void setPlaybackRate(double rate);
     void setAudioOnlyInRealTime(bool audioOnlyInRealTime);
@@ -122,7 +131,6 @@ public slots:
 private slots:
     void readMoreData_();
     void pushNextVideoFrame_();
-    void clearSeekPending_();
 
 private:
     LoadError loadFile_(const QString& filename, bool videoOnly);
@@ -140,6 +148,10 @@ private:
     // media at the present rate.
     int resampledAudioRate_() const;
     void synchronizeAudio_(double mediaTime);
+    // Whether sound is heard now, so that the source must read from where the clock is.
+    bool isSounding_() const;
+    // Tells the frame store where the clock is and how it moves.
+    void showPicture_(double mediaTime);
     void setMediaStatus_(MediaStatus mediaStatus);
     void setPlaybackState_(PlaybackState playbackState);
 
@@ -158,7 +170,7 @@ private:
 
     FormatContextSource* source_ = nullptr;               // decoder thread
     VideoDecodeFilter* videoDecoder_ = nullptr;           // decoder thread
-    FrameSyncFilter* frameSync_ = nullptr;                // decoder thread
+    FrameStore* frameStore_ = nullptr;                    // decoder thread
     ConvertPixelFormatFilter* pixelConverter_ = nullptr;  // decoder thread
     ToQImageFilter* imageFilter_ = nullptr;
     AudioDecodeFilter* audioDecoder_ = nullptr;
@@ -178,7 +190,9 @@ private:
     bool qImageOutputEnabled_ = false;
     bool threadingEnabled_ = true;
     QThread* decoderThread_ = nullptr;  // owned
-    bool seekPending_ = false;
+    qint64 frameMemoryBudget_;
+    // A paused seek may have left the source where no sound is wanted: play reads from the clock.
+    bool soundToReposition_ = false;
     LoadError lastLoadError_ = LoadSucceeded;
 };
 

@@ -1,0 +1,330 @@
+#include "ffmpeg/FrameStore.h"
+
+#include "ffmpeg/CodecContext.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+namespace FFmpeg {
+
+namespace {
+
+// The host clock counts whole microseconds: a time this close to a frame's is the frame's time.
+constexpr double kTimeTolerance = 1e-6;
+// A run that begins here begins with the media's first frame.
+constexpr double kStartTime = kTimeTolerance;
+// Decoding on from where the run stands beats a seek when the wanted time lies at most this far
+// ahead: within the group of pictures, or a few frames into the next.
+constexpr double kDecodeOnSeconds = 1.0;
+// Moving forwards, the frames decoded ahead of the clock, at rate 1 (more at higher rates).
+constexpr int kLookaheadFrames = 3;
+// Moving backwards, the stretch before the held frames is decoded once the clock comes this close
+// to their start, times one plus the speed: decoding a group of pictures takes a fraction of that.
+constexpr double kReverseLeadSeconds = 0.5;
+// Reading is asked this far beyond the frame wanted, so that a decoder that reorders frames gets
+// the packets that let the frame out.
+constexpr double kReadMarginSeconds = 0.5;
+// Successive times further apart than this are a jump, not a move; and no move is taken faster.
+constexpr double kLongestMoveSeconds = 1.0;
+constexpr double kFastestMove = 8.0;
+// A run that lands after its target is started again this much further back, doubling each time.
+constexpr double kFirstBackoffSeconds = 1.0;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+qint64 bytesOf(const Frame& frame)
+{
+    qint64 bytes = 0;
+    for (const AVBufferRef* buffer : frame.avFrame()->buf)
+        bytes += buffer ? static_cast<qint64>(buffer->size) : 0;
+    return bytes;
+}
+
+} // namespace
+
+FrameStore::FrameStore(const CodecContext& codecContext, QObject* parent)
+    : QObject(parent)
+    , codecContext_(codecContext)
+    , backoff_(kFirstBackoffSeconds)
+{
+}
+
+void FrameStore::showAt(double mediaTime, double rate)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (rate != 0.0) {
+        velocity_ = rate;
+    } else if (wanted_ && mediaTime != *wanted_) {
+        // Moved by seeks, as a host clock that steps or runs backwards moves a paused pipeline: the
+        // velocity of the last move, unless it was a jump.
+        const double step = mediaTime - *wanted_;
+        const double wallSeconds = std::chrono::duration<double>(now - wantedSince_).count();
+        velocity_ = std::abs(step) <= kLongestMoveSeconds && wallSeconds > 0.0
+            ? std::clamp(step / wallSeconds, -kFastestMove, kFastestMove)
+            : 0.0;
+    }
+    wanted_ = mediaTime;
+    wantedSince_ = now;
+    rate_ = rate;
+    serve_();
+}
+
+void FrameStore::setMemoryBudget(qint64 bytes)
+{
+    budget_ = bytes;
+    serve_();
+}
+
+void FrameStore::queuePacket(int streamId, std::shared_ptr<FFmpeg::Packet> packet)
+{
+    if (!packet)
+        return;
+    streamId_ = streamId;
+    packets_.push_back(std::move(packet));
+    serve_();
+}
+
+void FrameStore::startRun(double mediaTime)
+{
+    packets_.clear();
+    runTarget_ = mediaTime;
+    runFirst_.reset();
+    runLast_.reset();
+    inputEnded_ = false;
+    drained_ = false;
+    runRequested_.reset();
+    emit restartWanted();
+}
+
+void FrameStore::endInput()
+{
+    inputEnded_ = true;
+    serve_();
+}
+
+void FrameStore::takeFrame(std::shared_ptr<FFmpeg::Frame> frame)
+{
+    if (!frame)
+        return;
+    const double time = timeOf_(*frame);
+    auto [held, added] = frames_.try_emplace(time);
+    if (added) {
+        held->second.bytes = bytesOf(*frame);
+        held->second.frame = std::move(frame);
+        heldBytes_ += held->second.bytes;
+    }
+    if (!runFirst_) {
+        runFirst_ = time;
+        held->second.first = held->second.first || runTarget_ <= kStartTime;
+        if (time <= runTarget_ + kTimeTolerance)
+            backoff_ = kFirstBackoffSeconds;
+    }
+    // The decoder returns frames in presentation order: this one follows the run's last directly.
+    if (runLast_ && time > *runLast_) {
+        const Frames::iterator previous = frames_.find(*runLast_);
+        if (previous != frames_.end())
+            previous->second.nextTime = time;
+    }
+    if (!runLast_ || time > *runLast_)
+        runLast_ = time;
+    serve_();
+}
+
+void FrameStore::serve_()
+{
+    // Frames come back while a packet is decoded; they are taken in the loop below.
+    if (serving_) {
+        serveAgain_ = true;
+        return;
+    }
+    serving_ = true;
+    do {
+        serveAgain_ = false;
+        release_();
+        evict_();
+        const std::optional<double> horizon = horizon_();
+        if (horizon && decodeTowards_(*horizon))
+            serveAgain_ = true;
+    } while (serveAgain_);
+    serving_ = false;
+}
+
+std::optional<double> FrameStore::horizon_()
+{
+    if (!wanted_ || runRequested_)
+        return std::nullopt;
+    const double t = *wanted_;
+    const Frames::iterator picture = pictureFor_(t);
+    if (picture == frames_.end()) {
+        if (runReaches_(t))
+            return t + kTimeTolerance;
+        requestRun_(t);
+        return std::nullopt;
+    }
+    if (velocity_ > 0.0) {
+        // Ahead of the clock, as long as the run continues the frames on screen.
+        const Frames::iterator end = stretchEnd_(picture);
+        if (!runLast_ || end->first != *runLast_ || std::isinf(end->second.nextTime.value_or(0.0)))
+            return std::nullopt;
+        const double ahead = t + kLookaheadFrames * codecContext_.frameDuration() * std::max(1.0, velocity_);
+        return end->first < ahead ? std::optional<double>(ahead) : std::nullopt;
+    }
+    if (velocity_ < 0.0) {
+        const Frames::iterator start = stretchStart_(picture);
+        if (start->second.first || t - start->first > kReverseLeadSeconds * (1.0 - velocity_))
+            return std::nullopt;
+        // The stretch before: the run on its way there, or a new one from just before it, beyond the
+        // tolerance within which a time counts as the frame's own. A run from before that came up to
+        // the stretch without joining it lost its frames to the budget: the clock will find them
+        // missing and have them decoded then.
+        const double before = start->first - 2.0 * kTimeTolerance;
+        if (runTarget_ < start->first && runFirst_.value_or(runTarget_) < start->first) {
+            if (drained_ || runLast_.value_or(runTarget_) >= start->first)
+                return std::nullopt;
+            return before;
+        }
+        requestRun_(before);
+    }
+    return std::nullopt;
+}
+
+bool FrameStore::decodeTowards_(double horizon)
+{
+    if (runLast_ && *runLast_ > horizon)
+        return false;
+    if (!packets_.empty()) {
+        const std::shared_ptr<Packet> packet = std::move(packets_.front());
+        packets_.pop_front();
+        emit decodeWanted(streamId_, packet);
+        return true;
+    }
+    if (inputEnded_) {
+        if (drained_)
+            return false;
+        drained_ = true;
+        emit drainWanted();
+        const Frames::iterator last = runLast_ ? frames_.find(*runLast_) : frames_.end();
+        if (last != frames_.end())
+            last->second.nextTime = kInfinity;
+        return true;
+    }
+    // Asked again each time: the source ends a burst at a packet without a usable time.
+    emit readWanted(horizon + kReadMarginSeconds);
+    return false;
+}
+
+bool FrameStore::runReaches_(double mediaTime) const
+{
+    if (drained_ || runTarget_ > mediaTime + kTimeTolerance)
+        return false;
+    // A run only goes forwards: what it has passed and no longer holds takes a new one. Ahead of it,
+    // a seek lands no nearer than the run's own target does.
+    const double last = runLast_.value_or(runTarget_);
+    return mediaTime + kTimeTolerance >= last && mediaTime - std::max(last, runTarget_) <= kDecodeOnSeconds;
+}
+
+void FrameStore::requestRun_(double mediaTime)
+{
+    double target = mediaTime;
+    // The run begun at or before the time landed after it: begin further back.
+    if (runFirst_ && runTarget_ <= mediaTime + kTimeTolerance && *runFirst_ > mediaTime + kTimeTolerance
+        && runTarget_ > kStartTime) {
+        target = std::max(0.0, std::min(mediaTime, runTarget_) - backoff_);
+        backoff_ *= 2.0;
+    }
+    // A run from there gave no frame at all: the media holds none from there on.
+    if (drained_ && !runFirst_ && std::abs(target - runTarget_) < kTimeTolerance)
+        return;
+    runRequested_ = target;
+    emit seekWanted(target);
+}
+
+FrameStore::Frames::iterator FrameStore::pictureFor_(double mediaTime)
+{
+    Frames::iterator frame = frames_.upper_bound(mediaTime + kTimeTolerance);
+    if (frame == frames_.begin())
+        return frame != frames_.end() && frame->second.first ? frame : frames_.end();
+    --frame;
+    // On a frame's own time that frame is the picture, whatever comes next.
+    const std::optional<double>& next = frame->second.nextTime;
+    return mediaTime - frame->first <= kTimeTolerance || (next && *next > mediaTime + kTimeTolerance) ? frame
+                                                                                                  : frames_.end();
+}
+
+FrameStore::Frames::iterator FrameStore::stretchStart_(Frames::iterator frame)
+{
+    while (frame != frames_.begin()) {
+        const Frames::iterator previous = std::prev(frame);
+        if (previous->second.nextTime != frame->first)
+            break;
+        frame = previous;
+    }
+    return frame;
+}
+
+FrameStore::Frames::iterator FrameStore::stretchEnd_(Frames::iterator frame)
+{
+    for (Frames::iterator next = std::next(frame); next != frames_.end() && frame->second.nextTime == next->first;
+         ++next)
+        frame = next;
+    return frame;
+}
+
+void FrameStore::release_()
+{
+    if (!wanted_)
+        return;
+    const Frames::iterator picture = pictureFor_(*wanted_);
+    if (picture == frames_.end() || shown_ == picture->first)
+        return;
+    shown_ = picture->first;
+    emit pictureReady(picture->second.frame);
+}
+
+double FrameStore::distance_(double time) const
+{
+    if (time == shown_)
+        return -kInfinity;
+    const double ahead = velocity_ > 0.0 ? time - *wanted_ : velocity_ < 0.0 ? *wanted_ - time : std::abs(time - *wanted_);
+    return ahead < -kTimeTolerance ? kInfinity : ahead;
+}
+
+void FrameStore::evict_()
+{
+    if (!wanted_)
+        return;
+    // Playing, the frames before the picture in the direction of play are not wanted again.
+    const Frames::iterator picture = pictureFor_(*wanted_);
+    if (rate_ != 0.0 && picture != frames_.end()) {
+        const auto passed = [&](const Frames::value_type& frame) {
+            return rate_ > 0.0 ? frame.first < picture->first : frame.first > picture->first;
+        };
+        for (Frames::iterator frame = frames_.begin(); frame != frames_.end();) {
+            if (passed(*frame)) {
+                heldBytes_ -= frame->second.bytes;
+                frame = frames_.erase(frame);
+            } else {
+                ++frame;
+            }
+        }
+    }
+    while (heldBytes_ > budget_ && frames_.size() > 1) {
+        const Frames::iterator farthest = std::max_element(frames_.begin(), frames_.end(), [this](const auto& a, const auto& b) {
+            return distance_(a.first) < distance_(b.first);
+        });
+        heldBytes_ -= farthest->second.bytes;
+        frames_.erase(farthest);
+    }
+}
+
+double FrameStore::timeOf_(const Frame& frame) const
+{
+    const int64_t stamp = frame.bestEffortTimeStamp();
+    if (stamp != AV_NOPTS_VALUE)
+        return codecContext_.ptsToSeconds(stamp);
+    // A frame without a time follows the one before it by the stream's frame duration.
+    return runLast_ ? *runLast_ + codecContext_.frameDuration() : runTarget_;
+}
+
+} // namespace FFmpeg
