@@ -5,6 +5,7 @@
 #include "ffmpeg/ConvertPixelFormatFilter.h"
 #include "ffmpeg/FormatContext.h"
 #include "ffmpeg/FormatContextSource.h"
+#include "ffmpeg/FrameStore.h"
 #include "ffmpeg/FrameSyncFilter.h"
 #include "ffmpeg/MetaTypes.h"
 #include "ffmpeg/Packet.h"
@@ -220,6 +221,63 @@ TEST(FrameSync, ReleasesTheNewestDueFrameOnceAndTheNewestQueuedAtTheEndOfASeek)
     sync.queueFrame(frames[3]);
     sync.advanceTo(time(3));  // after clear an earlier picture is due again
     EXPECT_EQ(released.back(), 3);
+}
+
+TEST(FrameStore, ShowsTheFrameForTheTimeSeekingOnlyWhereItMustAndKeepsWithinItsBudget)
+{
+    SourceRun run("h264_aac.mp4");  // 75 pictures, reordered, a key frame every second
+    run.video = run.decoder(AVMEDIA_TYPE_VIDEO);
+    VideoDecodeFilter decoder(*run.video);
+    FrameStore store(*run.video);
+    FormatContextSource* source = run.source.get();
+    QObject::connect(source, &FormatContextSource::videoPacketReady, &store, &FrameStore::queuePacket);
+    QObject::connect(source, &FormatContextSource::aboutToSeek, &store, &FrameStore::startRun);
+    QObject::connect(source, &FormatContextSource::endOfFileReached, &store, &FrameStore::endInput);
+    QObject::connect(&store, &FrameStore::decodeWanted, &decoder, &VideoDecodeFilter::processPacket);
+    QObject::connect(&store, &FrameStore::restartWanted, &decoder, &VideoDecodeFilter::restart);
+    QObject::connect(&store, &FrameStore::drainWanted, &decoder, &VideoDecodeFilter::drain);
+    QObject::connect(&decoder, &VideoDecodeFilter::videoFrameReady, &store, &FrameStore::takeFrame);
+    QObject::connect(&store, &FrameStore::readWanted, source, &FormatContextSource::readThrough);
+    QObject::connect(&store, &FrameStore::seekWanted, source, &FormatContextSource::seek, Qt::QueuedConnection);
+    int seeks = 0;
+    QObject::connect(&store, &FrameStore::seekWanted, [&] { ++seeks; });
+    std::vector<int> shown;
+    QObject::connect(&store, &FrameStore::pictureReady, [&](std::shared_ptr<Frame> f) { shown.push_back(frameNumberOf(*f)); });
+    // Shows the picture for t; whether it was there within the call.
+    const auto show = [&](double t, double rate) {
+        store.showAt(t, rate);
+        const auto exact = [&] { return !shown.empty() && shown.back() == TestMedia::frameAt(t, 74); };
+        const bool atOnce = exact();
+        EXPECT_TRUE(atOnce || TestMedia::waitUntil(exact, 5000)) << t;
+        return atOnce;
+    };
+
+    // Paused, with the seeks made so far: none from the start, within a group of pictures or into
+    // the next, one far ahead; past the end the last picture.
+    for (const auto& [t, seeksSoFar] : std::vector<std::pair<double, int>>{
+             {0.0, 0}, {0.04, 0}, {0.999999, 0}, {1.52, 0}, {2.96, 1}, {3.5, 1}, {2.4, 1}}) {
+        show(t, 0.0);
+        EXPECT_EQ(seeks, seeksSoFar) << t;
+    }
+    EXPECT_TRUE(show(0.36, 0.0)) << "a held picture is shown at once";
+    const qint64 frameBytes = store.heldBytes() / store.heldFrames();
+
+    // Backwards a frame per host frame: the group before is decoded ahead, a seek each, so every
+    // picture is there when the clock comes; however small the budget, the pictures stay exact.
+    for (const auto& [budget, mostSeeks] : {std::pair{FrameStore::kDefaultMemoryBudget, 4}, {12 * frameBytes, 20}}) {
+        store.setMemoryBudget(budget);
+        seeks = 0;
+        int late = 0;
+        for (int frame = 74; frame >= 0; --frame) {
+            late += !show(frame / TestMedia::kFrameRate, -1.0);
+            EXPECT_LE(store.heldBytes(), budget) << frame;
+            TestMedia::runEventsFor(10);
+        }
+        EXPECT_LE(seeks, mostSeeks) << budget;
+        if (budget == FrameStore::kDefaultMemoryBudget) {
+            EXPECT_EQ(late, 0);
+        }
+    }
 }
 
 TEST(MediaClock, FollowsTheSystemTimeAtItsRateContinuouslyAndSynchronisesToFrames)

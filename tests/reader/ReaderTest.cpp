@@ -17,6 +17,7 @@
 #include <osgDB/Registry>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 using MediaPlayer2::PlaylistNode;
@@ -48,6 +49,19 @@ bool isBlank(const orvVis::ProjectorTexture& texture)
 
 class Reader : public ::testing::Test {
 protected:
+    /// The node read for a clip starting at 100 s, with the number of the picture on its quad.
+    struct ClipNode {
+        osg::ref_ptr<osg::Node> node;
+        osg::Image* image = nullptr;
+        int shown() const { return image ? FrameStamp::read(*image) : -1; }
+    };
+    ClipNode readClip(const std::string& media)
+    {
+        const osg::ref_ptr<orvVis::ClockOptions> options = new orvVis::ClockOptions(&clock);
+        ClipNode clip{osgDB::readRefNodeFile(tmd("clip.tmd", TestMedia::path(media), 100), options.get())};
+        clip.image = clip.node ? quadImage(*clip.node->asSwitch(), 0) : nullptr;
+        return clip;
+    }
     std::string tmd(const std::string& name, const std::string& media, double start, const std::string& extra = "")
     {
         return files.write(name, "ReferenceYear 2026\nMediaFileName \"" + media + "\"\nMediaStartTime " +
@@ -164,30 +178,89 @@ TEST_F(Reader, AnActiveItemWithoutAChildHidesTheOthersOnlyWhenAskedTo)
     }
 }
 
-TEST_F(Reader, TheNodePlaysWithARunningClockAndLetsGoOfItWhenItGoes)
+TEST_F(Reader, AStoppedClockShowsTheFrameForItsTimeInEveryFormat)
 {
-    const osg::ref_ptr<orvVis::ClockOptions> options = new orvVis::ClockOptions(&clock);
-    osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(tmd("clip.tmd", TestMedia::path("mjpeg.mov"), 100), options.get());
-    ASSERT_TRUE(node.valid());
-    osg::Image* image = quadImage(*node->asSwitch(), 0);
-    const auto shown = [&] { return FrameStamp::read(*image); };
+    // How each codes its times: pictures reordered (MP4, MKV), open groups of pictures whose leading
+    // pictures need the group before, no reordering, every picture a key frame, a clock that starts
+    // at 1.4 s (MPEG-TS), frames left out.
+    struct Format {
+        const char* name;
+        double seconds;
+        bool leavesOutFrames = false;
+    };
+    const Format formats[] = {{"h264_aac.mp4", 3}, {"h264_aac.mkv", 3}, {"hevc_aac.mp4", 2}, {"vp9_opus.webm", 2},
+                              {"mpeg4_mp3.avi", 2}, {"mjpeg.mov", 2}, {"theora_vorbis.ogg", 2}, {"h264.ts", 2},
+                              {"vfr.mp4", 2, true}};
+    for (const Format& format : formats) {
+        const double first = TestMedia::firstPictureTime(format.name);
+        const auto exact = [&](double t) {
+            const int frame = TestMedia::frameAt(t - first, int(format.seconds * TestMedia::kFrameRate) - 1);
+            return format.leavesOutFrames && frame % 5 == 2 ? frame - 1 : frame;
+        };
+        clock.setTime(at(100));
+        const ClipNode clip = readClip(format.name);
+        // Loaded at its start; then frame times and a microsecond before them, key frames, the end,
+        // jumps back into earlier groups of pictures and to the start.
+        for (double t : {0.0, 0.04, 0.999999, 1.0, 1.52, 0.36, 0.92, 1.9, format.seconds - 1e-6, 1.08, 0.0, 0.12}) {
+            clock.setTime(at(100 + t));
+            EXPECT_TRUE(TestMedia::waitUntil([&] { return clip.shown() == exact(t); }, 5000))
+                << format.name << " at " << t << " shows " << clip.shown() << ", not " << exact(t);
+            TestMedia::runEventsFor(30);
+            EXPECT_EQ(clip.shown(), exact(t)) << format.name << " at " << t << ": a late picture replaced it";
+        }
+    }
+}
+
+TEST_F(Reader, TheNodeFollowsTheClockForwardsStepByStepAndBackwardsAndLetsGoOfItWhenItGoes)
+{
+    ClipNode clip = readClip("h264_aac.mp4");  // pictures reordered, a key frame every second
+    ASSERT_NE(clip.image, nullptr);
     clock.setTime(at(100.2));
-    EXPECT_TRUE(TestMedia::waitUntil([&] { return shown() == TestMedia::seekRunPicture("mjpeg.mov", 0.2); }));
+    EXPECT_TRUE(TestMedia::waitUntil([&] { return clip.shown() == TestMedia::frameAt(0.2); }));
     std::vector<std::pair<double, int>> samples;
     QTimer frameLoop;  // the clock advanced as a host's frame loop would
     QObject::connect(&frameLoop, &QTimer::timeout, [&] {
         clock.update();
-        samples.emplace_back((clock.currentTime() - at(100)).toDouble(), shown());
+        samples.emplace_back((clock.currentTime() - at(100)).toDouble(), clip.shown());
     });
+    const auto playUntil = [&](const std::function<bool()>& reached) {
+        samples.clear();
+        frameLoop.start(10);
+        EXPECT_TRUE(TestMedia::waitUntil(reached, 10000));
+        frameLoop.stop();
+        clock.stop();
+    };
     clock.playForward();
-    frameLoop.start(10);
-    ASSERT_TRUE(TestMedia::waitUntil([&] { return clock.currentTime() >= at(101.6); }, 10000));
+    playUntil([&] { return clock.currentTime() >= at(101.6); });
     for (std::size_t i = 1; i < samples.size(); ++i) {
         EXPECT_GE(samples[i].second, samples[i - 1].second) << samples[i].first;
         EXPECT_LE(samples[i].second, TestMedia::frameAt(samples[i].first) + 1) << samples[i].first;
         EXPECT_GE(samples[i].second, TestMedia::frameAt(samples[i].first - 1.1)) << "within the allowable delta";
     }
     EXPECT_GE(samples.back().second - samples.front().second, 25);
-    node = nullptr;
+
+    // Steps of a frame over a key frame and back, each showing its own picture.
+    clock.setTime(at(101.88));
+    clock.setStepSize(orvCore::Seconds(0.04));
+    clock.setRealTime(false);
+    for (int step = 0; step < 12; ++step) {
+        step < 6 ? clock.playForward() : clock.playReverse();
+        clock.update();
+        const double t = (clock.currentTime() - at(100)).toDouble();
+        EXPECT_TRUE(TestMedia::waitUntil([&] { return clip.shown() == TestMedia::frameAt(t); })) << "step to " << t;
+    }
+    clock.stop();
+    clock.setRealTime(true);
+
+    // Backwards over a key frame: each picture earlier than the last, none before the clock's.
+    clock.playReverse();
+    playUntil([&] { return clock.currentTime() <= at(100.4); });
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        EXPECT_LE(samples[i].second, samples[i - 1].second) << samples[i].first;
+        EXPECT_GE(samples[i].second, TestMedia::frameAt(samples[i].first)) << samples[i].first;
+    }
+    const double stoppedAt = (clock.currentTime() - at(100)).toDouble();
+    EXPECT_TRUE(TestMedia::waitUntil([&] { return clip.shown() == TestMedia::frameAt(stoppedAt); })) << stoppedAt << " shows " << clip.shown();
+    clip.node = nullptr;
     clock.update();  // nobody left to hear it
 }

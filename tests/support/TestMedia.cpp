@@ -1,26 +1,27 @@
 #include "support/TestMedia.h"
 
 #include "common/FrameStamp.h"
-#include "ffmpeg/CodecContext.h"
-#include "ffmpeg/FormatContext.h"
 #include "ffmpeg/Frame.h"
-#include "ffmpeg/Packet.h"
 #include "ffmpeg/ScaleAndReformat.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QImage>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 
 namespace TestMedia {
 
 namespace {
-// Containers that round time stamps to milliseconds put a frame this much before its nominal time.
-constexpr double kTimeRounding = 0.002;
+// Times are whole microseconds: a time this close to a frame's is the frame's.
+constexpr double kClockResolution = 1e-6;
 // A wait looks at its condition at least this often, also when no event arrives.
 constexpr int kWakeUpMs = 5;
 } // namespace
@@ -36,9 +37,28 @@ orvCore::TimeStamp at(double seconds)
     return orvCore::TimeStamp(kYear, orvCore::Seconds(seconds));
 }
 
-int frameAt(double seconds)
+int frameAt(double seconds, int lastFrame)
 {
-    return static_cast<int>(std::floor((seconds + kTimeRounding) * kFrameRate));
+    return std::clamp(static_cast<int>(std::floor((seconds + kClockResolution) * kFrameRate)), 0, lastFrame);
+}
+
+double firstPictureTime(const std::string& name)
+{
+    AVFormatContext* context = nullptr;
+    if (avformat_open_input(&context, path(name).c_str(), nullptr, nullptr) != 0)
+        return 0.0;
+    double first = 0.0;
+    const int video = avformat_find_stream_info(context, nullptr) >= 0
+        ? av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0)
+        : -1;
+    if (video >= 0 && context->streams[video]->start_time != AV_NOPTS_VALUE) {
+        const AVStream* stream = context->streams[video];
+        first = double(stream->start_time) * av_q2d(stream->time_base);
+        if (context->start_time != AV_NOPTS_VALUE)
+            first -= double(context->start_time) / AV_TIME_BASE;
+    }
+    avformat_close_input(&context);
+    return first;
 }
 
 int frameNumberOf(const FFmpeg::Frame& frame)
@@ -57,35 +77,6 @@ int frameNumberOf(const FFmpeg::Frame& frame)
     const QImage picture(target->data[0], frame.width(), frame.height(), target->linesize[0],
                          QImage::Format_Grayscale8);
     return FrameStamp::read(picture, picture.rect());
-}
-
-int seekRunPicture(const std::string& name, double target)
-{
-    FFmpeg::FormatContext context;
-    if (context.open(path(name)) != 0 || context.seek(target) != 0)
-        return -1;
-    const int video = context.findBestStream(AVMEDIA_TYPE_VIDEO);
-    const std::unique_ptr<FFmpeg::CodecContext> decoder(context.codecContext(unsigned(video))->createCopy());
-    if (decoder->open() != 0)
-        return -1;
-    int last = -1;
-    const auto decode = [&](const FFmpeg::Packet& packet) {
-        FFmpeg::Frame frame;
-        if (decoder->sendPacket(packet) == 0)
-            while (decoder->receiveFrame(frame) == 0)
-                last = frameNumberOf(frame);
-    };
-    for (;;) {
-        FFmpeg::Packet packet;
-        if (context.readFrame(packet) != 0) {
-            decode(FFmpeg::Packet());
-            return last;
-        }
-        if (packet.streamId() == video)
-            decode(packet);
-        if (context.codecContext(unsigned(packet.streamId()))->ptsToSeconds(packet.pts()) > target)
-            return last;
-    }
 }
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs)

@@ -3,6 +3,7 @@
 #include "orvCore/Time.h"
 
 #include <functional>
+#include <limits>
 #include <string>
 
 namespace FFmpeg {
@@ -21,16 +22,14 @@ constexpr int kYear = 2026;
 std::string path(const std::string& name);
 // The stamp `seconds` into the test year.
 orvCore::TimeStamp at(double seconds);
-// The number of the frame presented at `seconds`: the latest at or before it.
-int frameAt(double seconds);
+// The number of the frame presented at `seconds`: the latest at or before it; the first before
+// the start, the last from the end on.
+int frameAt(double seconds, int lastFrame = std::numeric_limits<int>::max());
+// When a generated file's first picture is presented, from the start of the file: after 0 where
+// the container shifts every stream for sound that starts earlier.
+double firstPictureTime(const std::string& name);
 // The frame number a picture carries in its stamp, whatever its pixel format; -1 when none.
 int frameNumberOf(const FFmpeg::Frame& frame);
-
-// The picture a paused seek to `target` shows by the seek rules, worked out with FFmpeg alone: from
-// where the container seek lands, every picture packet is decoded up to the first packet of any
-// stream presented after the target (or to the end, draining the decoder); the last picture out is
-// the one. -1 when that run yields none.
-int seekRunPicture(const std::string& name, double target);
 
 // Runs the event loop until the condition holds; false when the time runs out.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);

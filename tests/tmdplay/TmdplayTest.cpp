@@ -72,7 +72,7 @@ TEST(Tmdplay, AStoppedClockShowsThePictureOfItsTimeThroughThePluginAndTheNodesOw
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.output);
     std::vector<int> expected;
     for (double time : {1.04, 0.3, 1.98, 0.0})
-        expected.push_back(TestMedia::seekRunPicture("mjpeg.mov", time));
+        expected.push_back(TestMedia::frameAt(time));
     EXPECT_EQ(run.frames, expected) << qPrintable(run.output);
 
     run = tmdplay({QString::fromStdString(files.path("missing.tmd"))}, QString::fromStdString(files.path("none")));
