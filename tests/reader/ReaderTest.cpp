@@ -131,6 +131,7 @@ TEST_F(Reader, TheLatestStartingActiveItemIsOnAndFeedsTheProjectorWithItsVideo)
     const std::string still = files.path("still.png");
     ASSERT_TRUE(picture.save(QString::fromStdString(still)));
     const std::string clip = "video \"" + TestMedia::path("mjpeg.mov") + "\" ";
+    orvCore::SimulationClock other;  // a host's clocks outlive the nodes bound to them
     const osg::ref_ptr<PlaylistNode> node = PlaylistNode::loadLstFile(
         files.write("items.lst", "ReferenceYear 2026\n" + clip + "startTime=100\n" + clip + "speed=2\n" + clip +
                                      "startTime=100\n" + clip + "startTime=101\nimage \"" + still +
@@ -152,7 +153,6 @@ TEST_F(Reader, TheLatestStartingActiveItemIsOnAndFeedsTheProjectorWithItsVideo)
         EXPECT_TRUE(projected ? texture->image() == projected : isBlank(*texture)) << seconds;
     }
     // Only the latest clock drives the node; a new texture starts blank.
-    orvCore::SimulationClock other;
     node->bindToClock(other);
     other.setTime(at(100.5));
     clock.setTime(at(111.0));
