@@ -118,7 +118,10 @@ int FormatContext::seek(double seconds)
 {
     if (!context_)
         return 1;
-    const auto target = static_cast<int64_t>(seconds * kMicrosecondsPerSecond) + startTime_;
+    // The start is sought from a second before it: a container searched by its packets' times
+    // (MPEG-TS) lands after the packet it finds, which at the start is the first picture.
+    const double from = seconds > 0.0 ? seconds : -1.0;
+    const auto target = static_cast<int64_t>(from * kMicrosecondsPerSecond) + startTime_;
     if (av_seek_frame(context_, -1, target, AVSEEK_FLAG_BACKWARD) >= 0)
         return 0;
     return av_seek_frame(context_, -1, target, 0) >= 0 ? 0 : 1;

@@ -81,6 +81,9 @@ void FrameStore::queuePacket(int streamId, std::shared_ptr<FFmpeg::Packet> packe
     if (!packet)
         return;
     streamId_ = streamId;
+    const int64_t stamp = packet->avPacket()->dts != AV_NOPTS_VALUE ? packet->avPacket()->dts : packet->pts();
+    if (stamp != AV_NOPTS_VALUE)
+        newestPacket_ = std::max(newestPacket_.value_or(-kInfinity), codecContext_.ptsToSeconds(stamp));
     packets_.push_back(std::move(packet));
     serve_();
 }
@@ -88,6 +91,8 @@ void FrameStore::queuePacket(int streamId, std::shared_ptr<FFmpeg::Packet> packe
 void FrameStore::startRun(double mediaTime)
 {
     packets_.clear();
+    newestPacket_.reset();
+    runFor_ = runRequested_ && std::abs(*runRequested_ - mediaTime) < kTimeTolerance ? requestedFor_ : mediaTime;
     runTarget_ = mediaTime;
     runFirst_.reset();
     runLast_.reset();
@@ -95,6 +100,11 @@ void FrameStore::startRun(double mediaTime)
     drained_ = false;
     runRequested_.reset();
     emit restartWanted();
+}
+
+void FrameStore::continueRun()
+{
+    serve_();
 }
 
 void FrameStore::endInput()
@@ -117,8 +127,6 @@ void FrameStore::takeFrame(std::shared_ptr<FFmpeg::Frame> frame)
     if (!runFirst_) {
         runFirst_ = time;
         held->second.first = held->second.first || runTarget_ <= kStartTime;
-        if (time <= runTarget_ + kTimeTolerance)
-            backoff_ = kFirstBackoffSeconds;
     }
     // The decoder returns frames in presentation order: this one follows the run's last directly.
     if (runLast_ && time > *runLast_) {
@@ -163,12 +171,16 @@ std::optional<double> FrameStore::horizon_()
         return std::nullopt;
     }
     if (velocity_ > 0.0) {
-        // Ahead of the clock, as long as the run continues the frames on screen.
         const Frames::iterator end = stretchEnd_(picture);
-        if (!runLast_ || end->first != *runLast_ || std::isinf(end->second.nextTime.value_or(0.0)))
-            return std::nullopt;
         const double ahead = t + kLookaheadFrames * codecContext_.frameDuration() * std::max(1.0, velocity_);
-        return end->first < ahead ? std::optional<double>(ahead) : std::nullopt;
+        if (end->first >= ahead || std::isinf(end->second.nextTime.value_or(0.0)))
+            return std::nullopt;
+        // Ahead of the clock by the run that continues the frames on screen, or that comes up to
+        // them; else by a new one from their end (frames held from backward play are followed by
+        // nothing decoded yet).
+        if (runLast_ == end->first || runReaches_(end->first))
+            return ahead;
+        requestRun_(end->first);
     }
     if (velocity_ < 0.0) {
         const Frames::iterator start = stretchStart_(picture);
@@ -209,8 +221,10 @@ bool FrameStore::decodeTowards_(double horizon)
             last->second.nextTime = kInfinity;
         return true;
     }
-    // Asked again each time: the source ends a burst at a packet without a usable time.
-    emit readWanted(horizon + kReadMarginSeconds);
+    // Asked again each time: the source ends a burst at a packet without a usable time. Past the
+    // horizon while no frame reaches it: a run that began before a key frame it cannot decode
+    // without (MPEG-TS seeks land anywhere), or a stretch without pictures.
+    emit readWanted(std::max(horizon, newestPacket_.value_or(horizon)) + kReadMarginSeconds);
     return false;
 }
 
@@ -219,24 +233,30 @@ bool FrameStore::runReaches_(double mediaTime) const
     if (drained_ || runTarget_ > mediaTime + kTimeTolerance)
         return false;
     // A run only goes forwards: what it has passed and no longer holds takes a new one. Ahead of it,
-    // a seek lands no nearer than the run's own target does.
+    // a seek lands no nearer than the run's own target does; a run begun further back for a time
+    // goes there.
     const double last = runLast_.value_or(runTarget_);
-    return mediaTime + kTimeTolerance >= last && mediaTime - std::max(last, runTarget_) <= kDecodeOnSeconds;
+    const double reach = std::max({runFor_, last, runTarget_}) + kDecodeOnSeconds;
+    return mediaTime + kTimeTolerance >= last && mediaTime <= reach + kTimeTolerance;
 }
 
 void FrameStore::requestRun_(double mediaTime)
 {
+    // A run from the start that gave no frame at all: the media holds none.
+    if (drained_ && !runFirst_ && runTarget_ <= kStartTime)
+        return;
     double target = mediaTime;
-    // The run begun at or before the time landed after it: begin further back.
-    if (runFirst_ && runTarget_ <= mediaTime + kTimeTolerance && *runFirst_ > mediaTime + kTimeTolerance
-        && runTarget_ > kStartTime) {
+    // The run begun at or before the time landed after it, or came to the end without a frame:
+    // begin further back, and further each time.
+    const bool landedAfter = runFirst_ ? *runFirst_ > mediaTime + kTimeTolerance : drained_;
+    if (landedAfter && runTarget_ <= mediaTime + kTimeTolerance && runTarget_ > kStartTime) {
         target = std::max(0.0, std::min(mediaTime, runTarget_) - backoff_);
         backoff_ *= 2.0;
+    } else {
+        backoff_ = kFirstBackoffSeconds;
     }
-    // A run from there gave no frame at all: the media holds none from there on.
-    if (drained_ && !runFirst_ && std::abs(target - runTarget_) < kTimeTolerance)
-        return;
     runRequested_ = target;
+    requestedFor_ = mediaTime;
     emit seekWanted(target);
 }
 

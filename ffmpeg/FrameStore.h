@@ -81,6 +81,8 @@ public slots:
     // From the packet source.
     void queuePacket(int streamId, std::shared_ptr<FFmpeg::Packet> packet);
     void startRun(double mediaTime);
+    // The source stands where the run begins: a seek that brought no video packet still reads on.
+    void continueRun();
     void endInput();
     // From the video decoder.
     void takeFrame(std::shared_ptr<FFmpeg::Frame> frame);
@@ -129,13 +131,16 @@ private:
 
     // The run: frames the decoder returns continue it.
     std::deque<std::shared_ptr<Packet>> packets_;  // read, not yet decoded
+    std::optional<double> newestPacket_;            // the latest time of a packet read in the run
     int streamId_ = -1;
     double runTarget_ = 0.0;
+    double runFor_ = 0.0;  // the time the run was begun for: its target, or later when begun further back
     std::optional<double> runFirst_;
     std::optional<double> runLast_;
     bool inputEnded_ = false;  // the source reached the end: what is queued is all that comes
     bool drained_ = false;
     std::optional<double> runRequested_;  // asked of the source and not begun yet
+    double requestedFor_ = 0.0;
     double backoff_;  // how far before its target a run that landed after it starts again
     bool serving_ = false;
     bool serveAgain_ = false;

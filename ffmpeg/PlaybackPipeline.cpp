@@ -267,6 +267,7 @@ void PlaybackPipeline::createVideoChain_()
 
     connect(source_, &FormatContextSource::videoPacketReady, frameStore_, &FrameStore::queuePacket);
     connect(source_, &FormatContextSource::aboutToSeek, frameStore_, &FrameStore::startRun);
+    connect(source_, &FormatContextSource::seekCompleted, frameStore_, &FrameStore::continueRun);
     connect(source_, &FormatContextSource::endOfFileReached, frameStore_, &FrameStore::endInput);
     connect(frameStore_, &FrameStore::decodeWanted, videoDecoder_, &VideoDecodeFilter::processPacket);
     connect(frameStore_, &FrameStore::restartWanted, videoDecoder_, &VideoDecodeFilter::restart);
