@@ -34,6 +34,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -90,10 +91,15 @@ public:
     orvCore::SimulationClock& clock() { return clock_; }
     double position() { return (clock_.currentTime() - kStart).toDouble(); }
     int shown() const { return FrameStamp::read(*image_); }
-    int expected(double t) const
+    int expected(double t) const { return numbers_[expectedIndex(t)]; }
+    /// Frames between the picture shown and the one due at t, counted in the clip's frames (a clip
+    /// with frames left out skips numbers); nothing when no picture is shown.
+    std::optional<int> framesOff(double t) const
     {
-        const auto after = std::upper_bound(times_.begin(), times_.end(), t + kTimeTolerance);
-        return numbers_[after == times_.begin() ? 0 : std::size_t(after - times_.begin()) - 1];
+        const auto shownAt = std::lower_bound(numbers_.begin(), numbers_.end(), shown());
+        if (shown() < 0 || shownAt == numbers_.end() || *shownAt != shown())
+            return std::nullopt;
+        return int(shownAt - numbers_.begin()) - int(expectedIndex(t));
     }
     /// One host frame: the clock advances, the node is traversed, Qt delivers what came meanwhile.
     void frame()
@@ -128,6 +134,12 @@ private:
     osg::Image* image_ = nullptr;
     osgUtil::UpdateVisitor visitor_;
     qint64 loadMs_ = -1;
+
+    std::size_t expectedIndex(double t) const
+    {
+        const auto after = std::upper_bound(times_.begin(), times_.end(), t + kTimeTolerance);
+        return after == times_.begin() ? 0 : std::size_t(after - times_.begin()) - 1;
+    }
 };
 
 void paused(Host& host, const std::vector<double>& times, double duration)
@@ -204,17 +216,19 @@ void playing(Host& host, double from, double scale, bool reverse, double seconds
     int blank = 0;
     int blankLate = 0;
     int late = 0;
+    std::map<int, int> errors;
     QElapsedTimer playingFor;
     playingFor.start();
     while (playingFor.elapsed() < seconds * 1000) {
         host.frame();
-        const int shown = host.shown();
+        const std::optional<int> off = host.framesOff(host.position());
         ++frames;
-        within += shown >= 0 && std::abs(shown - host.expected(host.position())) <= 1;
-        blank += shown < 0;
+        within += off && std::abs(*off) <= 1;
+        blank += host.shown() < 0;
+        ++errors[off.value_or(9999)];
         if (playingFor.elapsed() > 300) {
             ++late;
-            blankLate += shown < 0;
+            blankLate += host.shown() < 0;
         }
     }
     host.clock().stop();
@@ -222,6 +236,10 @@ void playing(Host& host, double from, double scale, bool reverse, double seconds
     std::printf("  %s at %gx: %d host frames, %.1f%% within one frame, %.1f%% blank (%.1f%% after 300 ms)\n",
                 reverse ? "reverse" : "forward", scale, frames, 100.0 * within / frames, 100.0 * blank / frames,
                 late ? 100.0 * blankLate / late : 0.0);
+    std::printf("    frames off (shown - due: host frames):");
+    for (const auto& [error, count] : errors)
+        std::printf(" %+d: %d", error, count);
+    std::printf("\n");
 }
 
 void reverseMemory(Host& host, double duration, double seconds)

@@ -64,14 +64,18 @@ generate() {
 }
 
 # Frame times from the clip's start and the numbers the pictures carry, by ffprobe. A frame without a
-# time (the last of an AVI with B-frames) follows the one before by a frame.
+# time (the last of an AVI with B-frames) follows the one before by a frame. The times are computed
+# from the stream's time base, not taken as ffprobe rounds them to microseconds: a clock stepped by
+# whole microseconds comes within one of a frame's time and must be told before or after it.
 frame_times() {
     local clip=$1
-    local start
+    local start base
     start=$(ffprobe -v error -show_entries format=start_time -of csv=p=0 "$clip")
-    ffprobe -v error -select_streams v:0 -show_entries frame=best_effort_timestamp_time -of csv=p=0 "$clip" |
-        awk -F, -v start="$start" '$1 == "" { next } { t = $1 == "N/A" ? t + 1 / 30 : $1 + 0 }
-                                   !seen++ { first = t } { printf "%.6f %d\n", t - start, int((t - first) * 30 + 0.5) }'
+    base=$(ffprobe -v error -select_streams v:0 -show_entries stream=time_base -of csv=p=0 "$clip")
+    ffprobe -v error -select_streams v:0 -show_entries frame=best_effort_timestamp -of csv=p=0 "$clip" |
+        awk -F, -v start="$start" -v base="$base" 'BEGIN { split(base, b, "/") } $1 == "" { next }
+                                   { t = $1 == "N/A" ? t + 1 / 30 : $1 * b[1] / b[2] }
+                                   !seen++ { first = t } { printf "%.9f %d\n", t - start, int((t - first) * 30 + 0.5) }'
 }
 
 # Median seconds the ffmpeg command takes to show the picture at each of a few targets.
