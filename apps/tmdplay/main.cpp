@@ -15,6 +15,8 @@
 #include "ViewerFactory.h"
 #include "WindowedPlaylist.h"
 
+#include "common/ProcessEnd.h"
+
 #include "orvCore/SimulationClock.h"
 #include "plugin/OsgFindDataFileSearch.h"
 #include "plugin/PlaylistNode.h"
@@ -49,9 +51,7 @@ void startClock(orvCore::SimulationClock& clock, const PlayerOptions& options, c
         clock.playForward();
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
     // Without a display Qt still needs a platform; the pictures come from OpenGL all the same.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -126,4 +126,11 @@ int main(int argc, char** argv)
     node = nullptr;
     windowed.reset();
     return screenshots.isEmpty() ? 0 : fail(QStringLiteral("not every screenshot was taken"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    processsupport::endProcess(run(argc, argv));
 }

@@ -1,4 +1,5 @@
 #include "common/GlDriverPin.h"
+#include "common/ProcessEnd.h"
 #ifdef MP2_TSAN
 #include "support/QueuedCallOrdering.h"
 #endif
@@ -17,9 +18,12 @@ int main(int argc, char** argv)
     // GUI application, drawn off screen.
     if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    glsupport::pinGlDrivers();
-    return result;
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        result = RUN_ALL_TESTS();
+        glsupport::pinGlDrivers();
+    }
+    processsupport::endProcess(result);
 }
