@@ -13,6 +13,7 @@
 // host frames within one frame of the clock, share blank). With --reverse-memory it plays backwards
 // from the end for SECONDS and prints the peak resident memory after 10 s and at the end instead.
 
+#include "BenchMemory.h"
 #include "common/FrameStamp.h"
 #include "media/VideoQuad.h"
 #include "orvCore/SimulationClock.h"
@@ -54,16 +55,6 @@ double median(std::vector<double> values)
         return 0.0;
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-long peakResidentKiB()
-{
-    QFile status("/proc/self/status");
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
-    return 0;
 }
 
 class Host {

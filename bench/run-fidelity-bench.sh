@@ -18,14 +18,8 @@ media=$build/bench-media
 mkdir -p "$media"
 ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
 
-# The picture: a test pattern with the frame stamp along the bottom, sixteen cells: white, bits 0 to
-# 13 of the frame number (white = 1), black.
-# $1 = size, $2 = seconds
-picture() {
-    local width=${1%x*} cells="floor(X*16/W)"
-    local bit="mod(floor(N/pow(2,$cells-1)),2)"
-    echo "testsrc2=s=$1:r=30:d=$2[p];color=c=black:s=${width}x64:r=30:d=$2,format=yuv444p,geq=lum='if(eq($cells,0),235,if(eq($cells,15),16,if($bit,235,16)))':cb=128:cr=128[s];[p][s]overlay=0:H-64,format=yuv420p"
-}
+# shellcheck source=bench/clip-picture.sh
+source "$root/bench/clip-picture.sh"
 sound="sine=frequency=440:sample_rate=48000:d=12"
 gop="-g 30 -keyint_min 30"
 x264="-c:v libx264 -preset veryfast $gop -sc_threshold 0"

@@ -11,15 +11,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-playback-bench}
 [ $# -gt 0 ] && shift
 
-peers=(gstreamer1.0-tools gstreamer1.0-libav gstreamer1.0-plugins-good mpv)
-if ! command -v gst-launch-1.0 >/dev/null || ! command -v mpv >/dev/null; then
-    if [ "$(id -u)" = 0 ]; then
-        apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${peers[@]}" >/dev/null ||
-            echo "run-playback-bench: peers not installed; measuring without them" >&2
-    else
-        echo "run-playback-bench: install ${peers[*]} to compare with GStreamer and mpv" >&2
-    fi
-fi
+# shellcheck source=bench/peers.sh
+source "$root/bench/peers.sh"
+install_peers gst-launch-1.0 gstreamer1.0-tools gstreamer1.0-libav gstreamer1.0-plugins-good mpv
+install_peers mpv mpv
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2 --target playback
