@@ -18,8 +18,10 @@ constexpr double kStartTime = kTimeTolerance;
 // Decoding on from where the run stands beats a seek when the wanted time lies at most this far
 // ahead: within the group of pictures, or a few frames into the next.
 constexpr double kDecodeOnSeconds = 1.0;
-// Moving forwards, the frames decoded ahead of the clock, at rate 1 (more at higher rates).
-constexpr int kLookaheadFrames = 3;
+// Moving forwards, the frames decoded ahead of the clock at rate 1: the next one is ready when it is
+// due, and every further one would be a picture of memory per video. At higher rates as many more
+// as the clock passes in the same time, up to FrameStore::kMostFramesAhead.
+constexpr int kLookaheadFrames = 1;
 // Moving backwards, the stretch before the held frames is decoded once the clock comes this close
 // to their start, times one plus the speed: decoding a group of pictures takes a fraction of that.
 constexpr double kReverseLeadSeconds = 0.5;
@@ -123,6 +125,7 @@ void FrameStore::takeFrame(std::shared_ptr<FFmpeg::Frame> frame)
         held->second.bytes = bytesOf(*frame);
         held->second.frame = std::move(frame);
         heldBytes_ += held->second.bytes;
+        heldFrames_ = static_cast<int>(frames_.size());
     }
     if (!runFirst_) {
         runFirst_ = time;
@@ -172,7 +175,8 @@ std::optional<double> FrameStore::horizon_()
     }
     if (velocity_ > 0.0) {
         const Frames::iterator end = stretchEnd_(picture);
-        const double ahead = t + kLookaheadFrames * codecContext_.frameDuration() * std::max(1.0, velocity_);
+        const double framesAhead = std::min(kLookaheadFrames * std::max(1.0, velocity_), double(kMostFramesAhead));
+        const double ahead = t + framesAhead * codecContext_.frameDuration();
         if (end->first >= ahead || std::isinf(end->second.nextTime.value_or(0.0)))
             return std::nullopt;
         // Ahead of the clock by the run that continues the frames on screen, or that comes up to
@@ -336,6 +340,7 @@ void FrameStore::evict_()
         heldBytes_ -= farthest->second.bytes;
         frames_.erase(farthest);
     }
+    heldFrames_ = static_cast<int>(frames_.size());
 }
 
 double FrameStore::timeOf_(const Frame& frame) const

@@ -38,6 +38,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <map>
@@ -61,8 +62,13 @@ public:
     // The codec context turns time stamps into seconds and tells the frame rate; it is not owned.
     explicit FrameStore(const CodecContext& codecContext, QObject* parent = nullptr);
 
+    // Moving forwards no more pictures than this are decoded ahead of the clock, at any rate: the
+    // decoder works as pictures are consumed, so memory does not grow as the clock slows down.
+    static constexpr int kMostFramesAhead = 8;
+
     qint64 heldBytes() const { return heldBytes_; }
-    int heldFrames() const { return static_cast<int>(frames_.size()); }
+    // May be read from any thread.
+    int heldFrames() const { return heldFrames_; }
 
 signals:
     void pictureReady(std::shared_ptr<FFmpeg::Frame> frame);
@@ -122,6 +128,7 @@ private:
 
     Frames frames_;
     qint64 heldBytes_ = 0;
+    std::atomic<int> heldFrames_{0};  // the size of frames_, for other threads
     std::optional<double> shown_;  // time of the frame released last
 
     std::optional<double> wanted_;

@@ -1,3 +1,4 @@
+#include "ffmpeg/FrameStore.h"
 #include "ffmpeg/PlaybackPipeline.h"
 #include "support/PipelineRun.h"
 #include "support/TestMedia.h"
@@ -7,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using FFmpeg::PlaybackPipeline;
 using testsupport::PipelineRun;
@@ -100,6 +103,15 @@ TEST_P(Pipeline, PicturesFollowTheClockThroughSeeksPausesRatesAndTheEnd)
         pipeline.setPlaybackRate(0.5);
         const double slowFrom = pipeline.mediaTime();
         ASSERT_TRUE(run.waitForMediaTime(slowFrom + 0.1));
+        // Slower still: pictures are decoded as the clock comes to them, not as far as packets are read.
+        pipeline.setPlaybackRate(0.1);
+        const double slowerFrom = pipeline.mediaTime();
+        int mostHeld = 0;
+        ASSERT_TRUE(TestMedia::waitUntil([&] {
+            mostHeld = std::max(mostHeld, pipeline.heldPictures());
+            return pipeline.mediaTime() >= slowerFrom + 0.1;
+        }));
+        EXPECT_LE(mostHeld, FFmpeg::FrameStore::kMostFramesAhead + 2);
         expectInStepWithClock(run, first);
 
         // The end: reported once, with the last picture shown, however the decoder reorders.
