@@ -25,6 +25,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace FFmpeg {
 
@@ -171,6 +172,11 @@ qint64 PlaybackPipeline::frameMemoryBudget() const
     return frameMemoryBudget_;
 }
 
+int PlaybackPipeline::heldPictures() const
+{
+    return frameStore_ ? frameStore_->heldFrames() : 0;
+}
+
 PlaybackPipeline::LoadError PlaybackPipeline::loadFile(QString filename, bool videoOnly)
 {
     lastLoadError_ = loadFile_(filename, videoOnly);
@@ -278,8 +284,9 @@ void PlaybackPipeline::createVideoChain_()
     connect(frameStore_, &FrameStore::seekWanted, source_, &FormatContextSource::seek, Qt::QueuedConnection);
     connect(frameStore_, &FrameStore::pictureReady, pixelConverter_,
             qOverload<std::shared_ptr<Frame>>(&ConvertPixelFormatFilter::convert));
-    connect(pixelConverter_, &ConvertPixelFormatFilter::convertedFrameReady, this, &PlaybackPipeline::videoFrameReady);
-    connect(pixelConverter_, &ConvertPixelFormatFilter::convertedFrameReady, imageFilter_, &ToQImageFilter::createImage);
+    connect(pixelConverter_, &ConvertPixelFormatFilter::convertedFrameReady, this, &PlaybackPipeline::offerPicture_,
+            Qt::DirectConnection);
+    connect(this, &PlaybackPipeline::videoFrameReady, imageFilter_, &ToQImageFilter::createImage);
     connect(imageFilter_, &ToQImageFilter::imageReady, this, &PlaybackPipeline::videoImageReady);
 
     imageFilter_->setEnabled(qImageOutputEnabled_);
@@ -363,6 +370,7 @@ int PlaybackPipeline::close()
         // file; delivered later they would reach the next one.
         QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     }
+    takeOfferedPicture_();
 
     delete pixelConverter_;
     pixelConverter_ = nullptr;
@@ -570,8 +578,9 @@ void PlaybackPipeline::readMoreData_()
     // Backwards the frame store asks the source for what it needs.
     if (playbackRate_ < 0.0)
         return;
-    const double factor = playbackRate_ == 0.0 ? 1.0 : 1.0 / playbackRate_;
-    const double target = clock_->now() + bufferDuration_ * factor;
+    // Compressed packets for bufferDuration_ of media, or of play when faster: slowing the clock down
+    // does not make the source read further ahead. Pictures are decoded from them on demand.
+    const double target = clock_->now() + bufferDuration_ * std::max(1.0, playbackRate_);
     QMetaObject::invokeMethod(source_, "readForward", Qt::AutoConnection, Q_ARG(double, target));
 }
 
@@ -609,6 +618,34 @@ void PlaybackPipeline::synchronizeAudio_(double mediaTime)
 bool PlaybackPipeline::isSounding_() const
 {
     return resampler_ && playbackState_ == Playing && isValidAudioRate_();
+}
+
+void PlaybackPipeline::offerPicture_(std::shared_ptr<Frame> frame)
+{
+    if (QThread::currentThread() == thread()) {
+        emit videoFrameReady(std::move(frame));
+        return;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(offeredMutex_);
+        const bool deliveryPosted = offered_ != nullptr;
+        offered_ = std::move(frame);
+        if (deliveryPosted)
+            return;
+    }
+    QMetaObject::invokeMethod(this, &PlaybackPipeline::deliverOfferedPicture_, Qt::QueuedConnection);
+}
+
+std::shared_ptr<Frame> PlaybackPipeline::takeOfferedPicture_()
+{
+    const std::lock_guard<std::mutex> lock(offeredMutex_);
+    return std::exchange(offered_, nullptr);
+}
+
+void PlaybackPipeline::deliverOfferedPicture_()
+{
+    if (std::shared_ptr<Frame> frame = takeOfferedPicture_())
+        emit videoFrameReady(std::move(frame));
 }
 
 void PlaybackPipeline::showPicture_(double mediaTime)

@@ -33,6 +33,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 class QThread;
 class QTimer;
@@ -95,6 +96,8 @@ public:
     // Bytes of decoded pictures the frame store may hold: MP2_FRAME_MEMORY_MIB mebibytes when set, else
     // FrameStore::kDefaultMemoryBudget.
     qint64 frameMemoryBudget() const;
+    // Decoded pictures the frame store holds now.
+    int heldPictures() const;
 
 signals:
     void videoFrameReady(std::shared_ptr<FFmpeg::Frame> frame);
@@ -152,6 +155,12 @@ private:
     bool isSounding_() const;
     // Tells the frame store where the clock is and how it moves.
     void showPicture_(double mediaTime);
+    // From the decoder thread: the newest converted picture waits in one slot for the owning thread,
+    // which takes it when it comes to it. An owning thread that falls behind finds the newest picture
+    // there, not a queue of pictures it has no time for (each a few megabytes).
+    void offerPicture_(std::shared_ptr<Frame> frame);
+    std::shared_ptr<Frame> takeOfferedPicture_();
+    void deliverOfferedPicture_();
     void setMediaStatus_(MediaStatus mediaStatus);
     void setPlaybackState_(PlaybackState playbackState);
 
@@ -186,10 +195,13 @@ private:
     PlaybackState playbackState_ = Stopped;
     double playbackRate_ = 1.0;
     bool audioOnlyInRealTime_ = true;
-    double bufferDuration_ = 3.0;  // seconds read ahead of the clock at rate 1
+    double bufferDuration_ = 1.0;  // media seconds of packets read ahead of the clock (play seconds above rate 1)
     bool qImageOutputEnabled_ = false;
     bool threadingEnabled_ = true;
     QThread* decoderThread_ = nullptr;  // owned
+    // The one picture offered by the decoder thread and not yet delivered; guarded by the mutex.
+    std::mutex offeredMutex_;
+    std::shared_ptr<Frame> offered_;
     qint64 frameMemoryBudget_;
     // A paused seek may have left the source where no sound is wanted: play reads from the clock.
     bool soundToReposition_ = false;
