@@ -51,16 +51,18 @@ ours() {
 # gstreamer N CLIP: N players for $seconds; frames rendered and dropped, CPU per media second, summed
 # peak memory.
 gstreamer() {
-    local count=$1 clip=$2 runs
+    local count=$1 clip=$2 runs players=()
     runs=$(mktemp -d)
     for i in $(seq "$count"); do
         /usr/bin/time -f "%U %S %M" -o "$runs/time.$i" gst-launch-1.0 -e filesrc location="$clip" ! qtdemux name=d \
             d.video_0 ! queue ! avdec_h264 ! videoconvert ! video/x-raw,format=BGRA ! fpsdisplaysink \
             video-sink="fakesink max-lateness=20000000 qos=true" text-overlay=false sync=true -v >"$runs/out.$i" 2>&1 &
+        players+=($!)
     done
     sleep "$seconds"
     pkill -INT -x gst-launch-1.0 || true
-    wait
+    # Only the players: the test services run in the background too.
+    wait "${players[@]}"
     for i in $(seq "$count"); do
         grep -o 'rendered: [0-9]*, dropped: [0-9]*' "$runs/out.$i" | tail -n 1
     done | awk -v n="$count" -v s="$seconds" '
