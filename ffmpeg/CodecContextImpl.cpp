@@ -21,6 +21,8 @@ constexpr double kDefaultFrameDuration = 1.0 / 25.0;
 // so a damaged header of a few bytes could make every frame a gigabyte, and the BGRA copy four times
 // the pixel count again.
 constexpr int64_t kMaxPicturePixels = int64_t(1) << 25;
+// Full HD, with the 1088 rows H.264 codes it in.
+constexpr int64_t kOneCorePicturePixels = 1920 * 1088;
 
 } // namespace
 
@@ -56,6 +58,11 @@ int CodecContextImpl::open()
     }
     // Also refuses pictures that grow beyond it later in the stream.
     context_->max_pixels = kMaxPicturePixels;
+    // Pictures above full HD take longer than a frame's time to decode on one core: those decode on
+    // all of them. Smaller ones take a few milliseconds, and each further thread would hold pictures
+    // in flight in every video of a host.
+    if (int64_t(context_->width) * context_->height > kOneCorePicturePixels)
+        context_->thread_count = 0;
     if (avcodec_open2(context_, codec_, nullptr) >= 0)
         return 0;
     close();

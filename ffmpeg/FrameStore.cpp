@@ -264,12 +264,17 @@ void FrameStore::requestRun_(double mediaTime)
     emit seekWanted(target);
 }
 
+FrameStore::Frames::iterator FrameStore::frameAtOrBefore_(double mediaTime)
+{
+    const Frames::iterator after = frames_.upper_bound(mediaTime + kTimeTolerance);
+    return after == frames_.begin() ? frames_.end() : std::prev(after);
+}
+
 FrameStore::Frames::iterator FrameStore::pictureFor_(double mediaTime)
 {
-    Frames::iterator frame = frames_.upper_bound(mediaTime + kTimeTolerance);
-    if (frame == frames_.begin())
-        return frame != frames_.end() && frame->second.first ? frame : frames_.end();
-    --frame;
+    const Frames::iterator frame = frameAtOrBefore_(mediaTime);
+    if (frame == frames_.end())
+        return !frames_.empty() && frames_.begin()->second.first ? frames_.begin() : frames_.end();
     // On a frame's own time that frame is the picture, whatever comes next.
     const std::optional<double>& next = frame->second.nextTime;
     return mediaTime - frame->first <= kTimeTolerance || (next && *next > mediaTime + kTimeTolerance) ? frame
@@ -318,8 +323,12 @@ void FrameStore::evict_()
 {
     if (!wanted_)
         return;
-    // Playing, the frames before the picture in the direction of play are not wanted again.
-    const Frames::iterator picture = pictureFor_(*wanted_);
+    // Playing, the frames before the picture in the direction of play are not wanted again; before
+    // the frame at or before the clock while the picture is still being decoded (a decoder slower
+    // than the clock would otherwise fill the budget with frames the clock has left).
+    Frames::iterator picture = pictureFor_(*wanted_);
+    if (picture == frames_.end())
+        picture = frameAtOrBefore_(*wanted_);
     if (rate_ != 0.0 && picture != frames_.end()) {
         const auto passed = [&](const Frames::value_type& frame) {
             return rate_ > 0.0 ? frame.first < picture->first : frame.first > picture->first;

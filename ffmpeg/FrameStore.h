@@ -111,6 +111,7 @@ private:
     // Where the run must decode to, or nothing when it has enough (a new run may be asked for).
     std::optional<double> horizon_();
     Frames::iterator pictureFor_(double mediaTime);
+    Frames::iterator frameAtOrBefore_(double mediaTime);
     // The first and the last frame of the stretch of frames known to follow each other without gaps.
     Frames::iterator stretchStart_(Frames::iterator frame);
     Frames::iterator stretchEnd_(Frames::iterator frame);
