@@ -22,13 +22,14 @@
 // seek that lands after t (a container that cannot seek exactly, pictures before a key frame that
 // cannot be decoded from it) is repeated from further back.
 //
-// Moving forwards the store decodes a few frames ahead of the clock; moving backwards it decodes the
-// stretch before the frames it holds while the clock is still inside them, so that backward play
-// needs no seek at the frame ticks. How the clock moves is the pipeline's rate while it plays, and
-// is measured from the times asked for while a host moves a paused pipeline by seeks (stepping, or
-// backward play as the playlist entry does it). Playing, frames the clock has passed are let go at
-// once; paused, they stay for stepping back. The held frames stay within a memory budget: frames
-// behind the clock's direction go first, then those farthest ahead.
+// Moving forwards the store decodes a frame ahead of the clock (more at higher rates, never more
+// than kMostFramesAhead); moving backwards it decodes the stretch before the frames it holds while
+// the clock is still inside them, so that backward play needs no seek at the frame ticks. How the
+// clock moves is the pipeline's rate while it plays, and is measured from the times asked for while
+// a host moves a paused pipeline by seeks (stepping, or backward play as the playlist entry does
+// it). Playing, frames the clock has passed are let go at once; paused, they stay for stepping
+// back. The held frames stay within a memory budget: frames behind the clock's direction go first,
+// then those farthest ahead.
 //
 // Lives on the thread of the packet source and the video decoder (the decoder thread when the
 // pipeline is threaded); every slot runs there, and its signals reach those two stages directly.
