@@ -25,6 +25,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace FFmpeg {
@@ -46,12 +47,19 @@ constexpr double MAX_AUDIO_RATE = 4.0;
 // Seek targets closer than this to the clock are where the media already is.
 constexpr double SAME_POSITION_SECONDS = 0.000001;
 
+// What the host sets in an environment variable, when it is a positive number.
+std::optional<double> hostSetting(const char* name)
+{
+    bool valid = false;
+    const double value = qEnvironmentVariable(name).toDouble(&valid);
+    return valid && value > 0.0 ? std::optional<double>(value) : std::nullopt;
+}
+
 // The frame store's budget: what the host sets in MP2_FRAME_MEMORY_MIB, else the store's default.
 qint64 initialFrameMemoryBudget()
 {
-    bool valid = false;
-    const qint64 mebibytes = qEnvironmentVariable("MP2_FRAME_MEMORY_MIB").toLongLong(&valid);
-    return valid && mebibytes > 0 ? mebibytes << 20 : FrameStore::kDefaultMemoryBudget;
+    const std::optional<double> mebibytes = hostSetting("MP2_FRAME_MEMORY_MIB");
+    return mebibytes ? static_cast<qint64>(*mebibytes * (1 << 20)) : FrameStore::kDefaultMemoryBudget;
 }
 
 } // namespace
@@ -62,6 +70,7 @@ PlaybackPipeline::PlaybackPipeline(QObject* parent)
     , readDataTimer_(new QTimer(this))
     , frameTimer_(new QTimer(this))
     , clock_(new Clock(this))
+    , bufferDuration_(hostSetting("MP2_READ_AHEAD_SECONDS").value_or(kDefaultBufferDuration))
     , frameMemoryBudget_(initialFrameMemoryBudget())
 {
     qRegisterMetaType<MediaStatus>("FFmpeg::PlaybackPipeline::MediaStatus");

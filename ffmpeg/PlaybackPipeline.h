@@ -72,6 +72,10 @@ public:
     };
     Q_ENUM(LoadError)
 
+    // Seconds of packets read ahead: the frame store asks for more itself when it runs short, and
+    // every further second is memory in each video of a host.
+    static constexpr double kDefaultBufferDuration = 1.0;
+
     explicit PlaybackPipeline(QObject* parent = nullptr);
     ~PlaybackPipeline() override;
 
@@ -195,7 +199,9 @@ private:
     PlaybackState playbackState_ = Stopped;
     double playbackRate_ = 1.0;
     bool audioOnlyInRealTime_ = true;
-    double bufferDuration_ = 1.0;  // media seconds of packets read ahead of the clock (play seconds above rate 1)
+    // Media seconds of packets read ahead of the clock (seconds of play above rate 1):
+    // MP2_READ_AHEAD_SECONDS when the host sets it, else kDefaultBufferDuration.
+    double bufferDuration_;
     bool qImageOutputEnabled_ = false;
     bool threadingEnabled_ = true;
     QThread* decoderThread_ = nullptr;  // owned
