@@ -2,6 +2,7 @@
 // the pixel converter to BGRA, single-threaded as the pipeline runs them) and what the same work
 // costs the ffmpeg command (decode and convert to BGRA, single-threaded), in the same run.
 
+#include "ProcessMeasures.h"
 #include "ffmpeg/CodecContext.h"
 #include "ffmpeg/ConvertPixelFormatFilter.h"
 #include "ffmpeg/FormatContext.h"
@@ -50,26 +51,18 @@ Cost fastest(const Cost& a, const Cost& b)
     return {std::min(a.wall, b.wall), std::min(a.cpu, b.cpu)};
 }
 
-// The whole process, so that work of any decoder thread would be counted too.
-double processCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 class Stopwatch
 {
 public:
     Cost elapsed() const
     {
         const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallStart_;
-        return {wall.count(), processCpuSeconds() - cpuStart_};
+        return {wall.count(), cpuSeconds() - cpuStart_};
     }
 
 private:
     std::chrono::steady_clock::time_point wallStart_ = std::chrono::steady_clock::now();
-    double cpuStart_ = processCpuSeconds();
+    double cpuStart_ = cpuSeconds();
 };
 
 struct OurRun

@@ -11,7 +11,7 @@
 // together), how busy the host's own thread is, and the process's peak resident memory after 10 s
 // and at the end. --count 0 measures the empty host: the plugin loaded, nothing read.
 
-#include "BenchMemory.h"
+#include "ProcessMeasures.h"
 #include "common/FrameStamp.h"
 #include "media/VideoQuad.h"
 #include "orvCore/SimulationClock.h"
@@ -44,13 +44,6 @@ constexpr int kHostFrameMs = 16;
 constexpr double kFrameRate = 30.0;
 constexpr double kSettleSeconds = 0.5;  // after the start (twice that) and after each loop
 const orvCore::TimeStamp kStart(2026, orvCore::Seconds(0, 0));
-
-double cpuSeconds(clockid_t clock)
-{
-    timespec now{};
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 /// What one quad showed while measured.
 struct QuadRecord
@@ -125,7 +118,7 @@ void run(Host& host, const Options& options)
 
     QElapsedTimer playing;
     playing.start();
-    const double cpuStart = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    const double cpuStart = cpuSeconds();
     const double hostCpuStart = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     double mediaSeconds = 0.0;
     double previous = 0.0;
@@ -172,7 +165,7 @@ void run(Host& host, const Options& options)
     }
     if (dueFrom >= 0)
         dueTotal += dueLast - dueFrom + 1;
-    const double cpu = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart;
+    const double cpu = cpuSeconds() - cpuStart;
     const double hostCpu = cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - hostCpuStart;
     clock.stop();
 

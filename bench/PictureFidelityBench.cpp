@@ -13,7 +13,7 @@
 // host frames within one frame of the clock, share blank). With --reverse-memory it plays backwards
 // from the end for SECONDS and prints the peak resident memory after 10 s and at the end instead.
 
-#include "BenchMemory.h"
+#include "ProcessMeasures.h"
 #include "common/FrameStamp.h"
 #include "media/VideoQuad.h"
 #include "orvCore/SimulationClock.h"

@@ -10,6 +10,7 @@
 //
 // Writes PREFIX.csv (one row per frame tick) and PREFIX.png (the clock-to-frame gap over time).
 
+#include "ProcessMeasures.h"
 #include "ffmpeg/CodecContext.h"
 #include "ffmpeg/FormatContext.h"
 #include "ffmpeg/Frame.h"
@@ -74,13 +75,6 @@ struct Options
     bool peers = true;
     bool sceneGraph = false;  // through the scene-graph media file rather than the bare pipeline
 };
-
-double processCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
 
 // CPU time of the children that have ended and been waited for.
 double childrenCpuSeconds()
@@ -250,14 +244,14 @@ std::optional<PlaybackRun> runPlayback(PlaybackPipeline& pipeline, const Control
 
     controls.setPlaybackRate(options.rate);
     run.startMediaTime = pipeline.mediaTime();
-    const double cpuStart = processCpuSeconds();
+    const double cpuStart = cpuSeconds();
     wall.start();
     if (!controls.play())
         return std::nullopt;
     const auto wallSeconds = [&] { return static_cast<double>(wall.nsecsElapsed()) * 1e-9; };
     runUntil([&] { return wallSeconds() >= options.seconds || pipeline.mediaStatus() == PlaybackPipeline::EndOfMedia; },
              static_cast<int>(options.seconds * 1000.0) + HANG_GUARD_MS);
-    run.cpuSeconds = processCpuSeconds() - cpuStart;
+    run.cpuSeconds = cpuSeconds() - cpuStart;
     run.mediaSeconds = pipeline.mediaTime() - run.startMediaTime;
     run.due = video.framesBetween(run.startMediaTime, pipeline.mediaTime());
     measuring = false;

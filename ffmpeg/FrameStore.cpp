@@ -125,7 +125,6 @@ void FrameStore::takeFrame(std::shared_ptr<FFmpeg::Frame> frame)
         held->second.bytes = bytesOf(*frame);
         held->second.frame = std::move(frame);
         heldBytes_ += held->second.bytes;
-        heldFrames_ = static_cast<int>(frames_.size());
     }
     if (!runFirst_) {
         runFirst_ = time;

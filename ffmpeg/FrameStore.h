@@ -130,7 +130,7 @@ private:
 
     Frames frames_;
     qint64 heldBytes_ = 0;
-    std::atomic<int> heldFrames_{0};  // the size of frames_, for other threads
+    std::atomic<int> heldFrames_{0};  // the size of frames_ after each eviction, for other threads
     std::optional<double> shown_;  // time of the frame released last
 
     std::optional<double> wanted_;
