@@ -11,7 +11,7 @@
 // times (exact share, error histogram, median and worst time from the clock change to the right
 // picture), stepping one frame per step, reverse play at 1x and 2x and forward play at 1x (share of
 // host frames within one frame of the clock, share blank). With --reverse-memory it plays backwards
-// from the end for SECONDS and prints the peak resident memory after 10 s and at the end instead.
+// from the end for SECONDS and prints the peak resident memory every 10 s instead.
 
 #include "ProcessMeasures.h"
 #include "common/FrameStamp.h"
@@ -145,6 +145,7 @@ void paused(Host& host, const std::vector<double>& times, double duration)
     }
     std::map<int, int> errors;
     std::vector<double> latencies;
+    std::vector<std::pair<double, double>> slowest;  // latency, target
     int exact = 0;
     host.clock().stop();
     for (const double t : targets) {
@@ -160,6 +161,7 @@ void paused(Host& host, const std::vector<double>& times, double duration)
         exact += error == 0;
         if (came && error == 0)
             latencies.push_back(latency);
+        slowest.emplace_back(came ? latency : double(kSettleLimitMs), t);
     }
     std::printf("  paused: %d of %zu exact (%.1f%%); to the right picture median %.0f ms, worst %.0f ms\n", exact,
                 targets.size(), 100.0 * exact / double(targets.size()), median(latencies),
@@ -170,6 +172,11 @@ void paused(Host& host, const std::vector<double>& times, double duration)
     std::printf("\n  paused latencies ms:");
     for (double latency : latencies)
         std::printf(" %.0f", latency);
+    // The script times the ffmpeg command on these same targets.
+    std::sort(slowest.rbegin(), slowest.rend());
+    std::printf("\n  paused slowest targets (s ms):");
+    for (std::size_t i = 0; i < std::min<std::size_t>(3, slowest.size()); ++i)
+        std::printf(" %.6f %.0f", slowest[i].second, slowest[i].first);
     std::printf("\n");
 }
 
@@ -241,14 +248,14 @@ void reverseMemory(Host& host, double duration, double seconds)
     host.clock().playReverse();
     QElapsedTimer playingFor;
     playingFor.start();
-    long at10 = 0;
-    while (playingFor.elapsed() < seconds * 1000) {
-        host.frame();
-        if (at10 == 0 && playingFor.elapsed() >= 10000)
-            at10 = peakResidentKiB();
+    std::printf("  reverse memory, peak resident after 10 s steps (KiB):");
+    for (int tenths = 1; tenths * 10 <= seconds; ++tenths) {
+        while (playingFor.elapsed() < tenths * 10000)
+            host.frame();
+        std::printf(" %ld", peakResidentKiB());
+        std::fflush(stdout);
     }
-    std::printf("  reverse memory: peak resident %ld KiB after 10 s, %ld KiB after %.0f s\n", at10, peakResidentKiB(),
-                seconds);
+    std::printf("\n");
 }
 
 }  // namespace

@@ -31,8 +31,11 @@ constexpr double kReadMarginSeconds = 0.5;
 // Successive times further apart than this are a jump, not a move; and no move is taken faster.
 constexpr double kLongestMoveSeconds = 1.0;
 constexpr double kFastestMove = 8.0;
-// A run that lands after its target is started again this much further back, doubling each time.
-constexpr double kFirstBackoffSeconds = 1.0;
+// A run that landed on any packet (MPEG-TS) and after its target is started again this much further
+// back, doubling each time: a second, and a little more, because such a container is searched by its
+// packets' decoding times, and a decoder that reorders frames presents the packet found up to a few
+// frames later.
+constexpr double kFirstBackoffSeconds = 1.25;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 qint64 bytesOf(const Frame& frame)
@@ -86,7 +89,15 @@ void FrameStore::queuePacket(int streamId, std::shared_ptr<FFmpeg::Packet> packe
     const int64_t stamp = packet->avPacket()->dts != AV_NOPTS_VALUE ? packet->avPacket()->dts : packet->pts();
     if (stamp != AV_NOPTS_VALUE)
         newestPacket_ = std::max(newestPacket_.value_or(-kInfinity), codecContext_.ptsToSeconds(stamp));
-    packets_.push_back(std::move(packet));
+    // Before its first key frame a run has nothing the decoder can make a picture of: it would only
+    // spend time concealing the references it lacks and drop the result.
+    const bool key = packet->avPacket()->flags & AV_PKT_FLAG_KEY;
+    if (!keyFrameRead_ && key && !packetsSkipped_ && stamp != AV_NOPTS_VALUE)
+        landedKeyTime_ = codecContext_.ptsToSeconds(stamp);
+    keyFrameRead_ = keyFrameRead_ || key;
+    packetsSkipped_ = packetsSkipped_ || !keyFrameRead_;
+    if (keyFrameRead_)
+        packets_.push_back(std::move(packet));
     serve_();
 }
 
@@ -98,6 +109,10 @@ void FrameStore::startRun(double mediaTime)
     runTarget_ = mediaTime;
     runFirst_.reset();
     runLast_.reset();
+    // From the start everything is read: some streams do not mark their key frames.
+    keyFrameRead_ = mediaTime <= kStartTime;
+    packetsSkipped_ = false;
+    landedKeyTime_.reset();
     inputEnded_ = false;
     drained_ = false;
     runRequested_.reset();
@@ -253,8 +268,16 @@ void FrameStore::requestRun_(double mediaTime)
     // begin further back, and further each time.
     const bool landedAfter = runFirst_ ? *runFirst_ > mediaTime + kTimeTolerance : drained_;
     if (landedAfter && runTarget_ <= mediaTime + kTimeTolerance && runTarget_ > kStartTime) {
-        target = std::max(0.0, std::min(mediaTime, runTarget_) - backoff_);
-        backoff_ *= 2.0;
+        // A source that seeks by an index lands on the key frame whose decoding time comes last at
+        // or before the target, and presents it after the target only when frames reordered after
+        // it come before it: the key frame before is found from just before that decoding time. A
+        // source that lands on any packet (MPEG-TS) and reads on to a key frame starts further back.
+        if (landedKeyTime_ && *landedKeyTime_ <= runTarget_) {
+            target = std::max(0.0, *landedKeyTime_ - 2.0 * kTimeTolerance);
+        } else {
+            target = std::max(0.0, std::min(mediaTime, runTarget_) - backoff_);
+            backoff_ *= 2.0;
+        }
     } else {
         backoff_ = kFirstBackoffSeconds;
     }

@@ -20,7 +20,9 @@
 // picture for t is known at once. Otherwise the store decodes on from where its run stands when t
 // lies a little ahead of it, and starts a new run, a seek of the source to t, when it does not. A
 // seek that lands after t (a container that cannot seek exactly, pictures before a key frame that
-// cannot be decoded from it) is repeated from further back.
+// cannot be decoded from it) is repeated from further back: from the key frame before the one it
+// landed on, or where the source lands on any packet, by a growing distance. A run decodes from its
+// first key frame on.
 //
 // Moving forwards the store decodes a frame ahead of the clock (more at higher rates, never more
 // than kMostFramesAhead); moving backwards it decodes the stretch before the frames it holds while
@@ -146,6 +148,9 @@ private:
     double runFor_ = 0.0;  // the time the run was begun for: its target, or later when begun further back
     std::optional<double> runFirst_;
     std::optional<double> runLast_;
+    bool keyFrameRead_ = true;  // packets are queued from the run's first key frame on
+    bool packetsSkipped_ = false;
+    std::optional<double> landedKeyTime_;  // decoding time of the run's first packet, when a key frame
     bool inputEnded_ = false;  // the source reached the end: what is queued is all that comes
     bool drained_ = false;
     std::optional<double> runRequested_;  // asked of the source and not begun yet
