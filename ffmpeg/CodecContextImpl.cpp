@@ -59,12 +59,10 @@ int CodecContextImpl::open()
     // Also refuses pictures that grow beyond it later in the stream.
     context_->max_pixels = kMaxPicturePixels;
     // Pictures above full HD take longer than a frame's time to decode on one core: those decode on
-    // all of them, a picture per core. Smaller ones share the cores only within a picture, where the
-    // stream is cut into slices or rows that decode side by side: more threads per picture would
-    // hold pictures in flight in every video of a host.
-    context_->thread_count = 0;
-    if (int64_t(context_->width) * context_->height <= kOneCorePicturePixels)
-        context_->thread_type = FF_THREAD_SLICE;
+    // all of them. Smaller ones take a few milliseconds, and each further thread would hold pictures
+    // in flight in every video of a host.
+    if (int64_t(context_->width) * context_->height > kOneCorePicturePixels)
+        context_->thread_count = 0;
     if (avcodec_open2(context_, codec_, nullptr) >= 0)
         return 0;
     close();
