@@ -347,21 +347,24 @@ void FrameStore::evict_()
         return;
     // Playing, the frames before the picture in the direction of play are not wanted again; before
     // the frame at or before the clock while the picture is still being decoded (a decoder slower
-    // than the clock would otherwise fill the budget with frames the clock has left).
+    // than the clock would otherwise fill the budget with frames the clock has left). Playing
+    // forwards, frames further ahead than a run decodes on are left from before a jump back (a
+    // looping clock): a new run reaches them sooner than the clock does.
     Frames::iterator picture = pictureFor_(*wanted_);
     if (picture == frames_.end())
         picture = frameAtOrBefore_(*wanted_);
-    if (rate_ != 0.0 && picture != frames_.end()) {
-        const auto passed = [&](const Frames::value_type& frame) {
-            return rate_ > 0.0 ? frame.first < picture->first : frame.first > picture->first;
-        };
-        for (Frames::iterator frame = frames_.begin(); frame != frames_.end();) {
-            if (passed(*frame)) {
-                heldBytes_ -= frame->second.bytes;
-                frame = frames_.erase(frame);
-            } else {
-                ++frame;
-            }
+    const double keptAhead = std::max(kDecodeOnSeconds, (kMostFramesAhead + 1) * codecContext_.frameDuration());
+    const auto unwanted = [&](const Frames::value_type& frame) {
+        const bool passed = picture != frames_.end()
+            && (rate_ > 0.0 ? frame.first < picture->first : frame.first > picture->first);
+        return rate_ != 0.0 && (passed || (rate_ > 0.0 && frame.first > *wanted_ + keptAhead));
+    };
+    for (Frames::iterator frame = frames_.begin(); frame != frames_.end();) {
+        if (unwanted(*frame)) {
+            heldBytes_ -= frame->second.bytes;
+            frame = frames_.erase(frame);
+        } else {
+            ++frame;
         }
     }
     while (heldBytes_ > budget_ && frames_.size() > 1) {
