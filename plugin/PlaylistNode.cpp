@@ -88,9 +88,30 @@ PlaylistNode* PlaylistNode::loadMediaFile(const std::string& fileName, const orv
 
 void PlaylistNode::bindToClock(orvCore::Clock& clock)
 {
-    delete clock_;  // detaches from the previous clock
+    unbindFromClock();
     clock_ = new QtClock(clock, nullptr);
     QObject::connect(clock_, SIGNAL(tick(const ClockState&)), playlist_, SLOT(setClockState(const ClockState&)));
+}
+
+void PlaylistNode::unbindFromClock()
+{
+    delete clock_;
+    clock_ = nullptr;
+}
+
+TimeRange PlaylistNode::timeRange() const
+{
+    return playlist_->timeRange();
+}
+
+std::vector<TimeRange> PlaylistNode::itemRanges() const
+{
+    QList<std::shared_ptr<PlaylistEntry>> entries;
+    playlist_->getPlaylistEntries(entries);
+    std::vector<TimeRange> ranges;
+    for (const std::shared_ptr<PlaylistEntry>& entry : entries)
+        ranges.emplace_back(entry->mediaParameters().startTime(), entry->mediaParameters().stopTime());
+    return ranges;
 }
 
 void PlaylistNode::setProjectorTexture(orvVis::ProjectorTexture* texture)

@@ -3,10 +3,12 @@
 #include "orvCore/Clock.h"
 #include "orvCore/FileSearch.h"
 #include "orvCore/Time.h"
+#include "playlist/TimeRange.h"
 
 #include <osg/Switch>
 
 #include <string>
+#include <vector>
 
 namespace orvVis {
 class ProjectorTexture;
@@ -42,6 +44,12 @@ public:
     /// Drives the playlist from clock from its next change on, replacing an earlier binding. The
     /// clock must outlive the binding.
     void bindToClock(orvCore::Clock& clock);
+    /// Stops following the clock bound last, which may then go.
+    void unbindFromClock();
+    /// From the earliest start of the items to the latest end; invalid without items.
+    TimeRange timeRange() const;
+    /// Each item's window, in ascending start time.
+    std::vector<TimeRange> itemRanges() const;
     /// The host's texture that shows the active video's picture; not owned, may be null.
     void setProjectorTexture(orvVis::ProjectorTexture* texture);
 

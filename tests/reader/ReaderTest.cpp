@@ -10,11 +10,14 @@
 #include "support/TestMedia.h"
 #include "support/TextFiles.h"
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <osgDB/ReadFile>
 #include <osgDB/Registry>
+#include <osgUtil/UpdateVisitor>
 
 #include <algorithm>
 #include <functional>
@@ -263,4 +266,39 @@ TEST_F(Reader, TheNodeFollowsTheClockForwardsStepByStepAndBackwardsAndLetsGoOfIt
     EXPECT_TRUE(TestMedia::waitUntil([&] { return clip.shown() == TestMedia::frameAt(stoppedAt); })) << stoppedAt << " shows " << clip.shown();
     clip.node = nullptr;
     clock.update();  // nobody left to hear it
+}
+
+TEST_F(Reader, WithTheOwnClockWordTheNodePlaysByItsUpdateTraversalAlone)
+{
+    // As a stock viewer reads it: no clock, no event loop of the host's; only update traversals.
+    const osg::ref_ptr<osgDB::Options> options = new osgDB::Options("noTriStripPolygons ownClock");
+    const osg::ref_ptr<osg::Node> node =
+        osgDB::readRefNodeFile(tmd("own.tmd", TestMedia::path("h264_aac.mp4"), 100), options.get());
+    ASSERT_TRUE(node && node->asGroup() && node->asGroup()->getNumChildren() == 1);
+    const auto* playlist = dynamic_cast<const PlaylistNode*>(node->asGroup()->getChild(0));
+    ASSERT_NE(playlist, nullptr);
+    osg::Image* image = quadImage(*playlist, 0);
+    ASSERT_NE(image, nullptr);
+    osgUtil::UpdateVisitor update;
+    std::vector<int> shown;
+    QElapsedTimer playing;
+    playing.start();
+    while (playing.elapsed() < 1500) {
+        node->accept(update);
+        shown.push_back(FrameStamp::read(*image));
+        QThread::msleep(16);
+    }
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    EXPECT_GE(shown.back(), TestMedia::frameAt(1.2)) << "the clip plays from its first frame in real time";
+    EXPECT_LE(shown.back(), TestMedia::frameAt(1.6));
+
+    // The word does not stand in for a host's clock options, nor does another word.
+    EXPECT_EQ(osgDB::readRefNodeFile(tmd("other.tmd", TestMedia::path("h264_aac.mp4"), 100),
+                                     new osgDB::Options("ownClocks")),
+              nullptr);
+    const osg::ref_ptr<osgDB::Options> hostClock = new orvVis::ClockOptions(&clock);
+    hostClock->setOptionString("ownClock");
+    EXPECT_NE(dynamic_cast<PlaylistNode*>(osgDB::readRefNodeFile(tmd("host.tmd", TestMedia::path("mjpeg.mov"), 100),
+                                                                 hostClock.get()).get()),
+              nullptr);
 }
