@@ -20,6 +20,7 @@ const char* const kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.t
 Hud::Hud(int width, int height)
     : camera_(new osg::Camera)
     , text_(new osgText::Text)
+    , width_(width)
 {
     camera_->setReferenceFrame(osg::Transform::ABSOLUTE_RF);
     camera_->setProjectionMatrixAsOrtho2D(0, width, 0, height);
@@ -42,8 +43,16 @@ Hud::Hud(int width, int height)
     camera_->addChild(geode.get());
 }
 
+void Hud::addTimeline(std::function<Timeline::Windows()> windows)
+{
+    timeline_ = std::make_unique<Timeline>(std::move(windows), width_);
+    camera_->addChild(timeline_->node());
+}
+
 void Hud::show(const orvCore::SimulationClock& clock, const std::string& extra)
 {
+    if (timeline_)
+        timeline_->show(clock.currentTime());
     const std::string line = describe(clock) + extra;
     if (line != shown_) {
         shown_ = line;

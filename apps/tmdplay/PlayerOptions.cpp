@@ -7,8 +7,11 @@
 
 namespace {
 
-const char* const kDescription = R"(Plays a TMD file, a playlist file (.lst) or a media file in a 3-D scene
-in step with a simulation clock.
+const char* const kDescription = R"(Plays TMD files, playlist files (.lst) and media files in a 3-D scene
+in step with one simulation clock. One file fills the view; several (or --stage)
+stand on a ground grid, the first one's video also cast onto the ground by a
+projector, with a time line of every item's window and the clock under the
+text line. Drag the mouse to orbit the camera.
 
 A .tmd file is read through the osgdb_tmd plugin, found by name in the osgDB
 library path (from the build tree, <build>/lib is used when OSG_LIBRARY_PATH is
@@ -33,7 +36,7 @@ picture on screen, read from the frame stamp in the picture (a row of sixteen ce
 along the bottom: white, bits 0-13 of the frame number, black). A summary is
 printed at the end.
 
---windows plays a playlist file as a windowed host does: each video gets an
+--windows plays one playlist file as a windowed host does: each video gets an
 OpenGL window with sound and each image a label window, shown when its item
 plays and placed and decorated as the playlist says.)";
 
@@ -79,7 +82,9 @@ std::optional<PlayerOptions> parsePlayerOptions(const QStringList& arguments, QS
     parser.setApplicationDescription(QString::fromUtf8(kDescription));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help."));
     parser.addOption(help);
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tmd, .lst or media file."));
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("One or more .tmd, .lst or media files; several stand in a 3-D scene."),
+                                 QStringLiteral("file..."));
     parser.addOptions({
         {QStringLiteral("start"), QStringLiteral("Clock start time (default: the first item's start)."), QStringLiteral("time")},
         {QStringLiteral("scale"), QStringLiteral("Clock scale of real time (default 1)."), QStringLiteral("factor")},
@@ -95,6 +100,7 @@ std::optional<PlayerOptions> parsePlayerOptions(const QStringList& arguments, QS
         {QStringLiteral("sync-report"), QStringLiteral("Write the per-frame sync report here (- for stdout)."), QStringLiteral("file")},
         {QStringLiteral("stamp-rate"), QStringLiteral("Frame rate of the frame stamps (default 25)."), QStringLiteral("fps")},
         {QStringLiteral("windows"), QStringLiteral("Play a playlist file in windows, as a windowed host.")},
+        {QStringLiteral("stage"), QStringLiteral("Show even one file in the 3-D scene.")},
         {QStringLiteral("keys"), QStringLiteral("Press keys by themselves: SECONDS:KEY[,...], e.g. 2:space,3:right."), QStringLiteral("script")},
     });
     if (!parser.parse(arguments)) {
@@ -105,13 +111,14 @@ std::optional<PlayerOptions> parsePlayerOptions(const QStringList& arguments, QS
         QTextStream(stdout) << parser.helpText();
         return std::nullopt;
     }
-    if (parser.positionalArguments().size() != 1) {
-        error = QStringLiteral("expected exactly one file; see --help");
+    if (parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("expected a file; see --help");
         return std::nullopt;
     }
 
     PlayerOptions options;
-    options.input = parser.positionalArguments().first();
+    options.inputs = parser.positionalArguments();
+    options.stage = parser.isSet(QStringLiteral("stage")) || options.inputs.size() > 1;
     options.startTime = parser.value(QStringLiteral("start"));
     options.startStopped = parser.isSet(QStringLiteral("stopped"));
     options.startReverse = parser.isSet(QStringLiteral("backwards"));

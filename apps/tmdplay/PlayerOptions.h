@@ -15,7 +15,8 @@ struct ScriptedKey {
 
 /// Everything tmdplay is told on its command line.
 struct PlayerOptions {
-    QString input;
+    QStringList inputs;  ///< the first one leads: its items count for the sync report
+    bool stage = false;  ///< the 3-D scene: several files, or asked for
     QString startTime;  ///< a time string or "+seconds" after the first item's start; empty: that start
     double scale = 1.0;
     bool startStopped = false;

@@ -30,7 +30,7 @@ void SceneLoader::findPluginBesideExecutable(const QString& executablePath)
 osg::ref_ptr<MediaPlayer2::PlaylistNode> SceneLoader::load(const QString& fileName, MediaItems::Kind kind,
                                                            const orvCore::TimeStamp& mediaStart,
                                                            orvCore::Clock& clock, orvCore::FileSearch& fileSearch,
-                                                           QString& error)
+                                                           QString& error, orvVis::ProjectorTexture* projector)
 {
     const std::string name = fileName.toStdString();
     osg::ref_ptr<MediaPlayer2::PlaylistNode> node;
@@ -38,6 +38,8 @@ osg::ref_ptr<MediaPlayer2::PlaylistNode> SceneLoader::load(const QString& fileNa
     case MediaItems::Kind::Tmd: {
         // The reader binds the node to the clock it finds in the options.
         osg::ref_ptr<orvVis::ClockOptions> options = new orvVis::ClockOptions(&clock);
+        if (projector)
+            options->setPluginData("ProjectorTextureProvider", projector);
         osg::ref_ptr<osg::Node> read = osgDB::readRefNodeFile(name, options.get());
         node = dynamic_cast<MediaPlayer2::PlaylistNode*>(read.get());
         if (!node)
@@ -52,5 +54,6 @@ osg::ref_ptr<MediaPlayer2::PlaylistNode> SceneLoader::load(const QString& fileNa
         break;
     }
     node->bindToClock(clock);
+    node->setProjectorTexture(projector);
     return node;
 }

@@ -10,6 +10,9 @@ namespace orvCore {
 class Clock;
 class FileSearch;
 }
+namespace orvVis {
+class ProjectorTexture;
+}
 namespace MediaPlayer2 {
 class PlaylistNode;
 }
@@ -23,9 +26,10 @@ public:
     /// OSG_LIBRARY_PATH says where to look.
     static void findPluginBesideExecutable(const QString& executablePath);
 
-    /// Null with a message in error when the file cannot be read.
+    /// Null with a message in error when the file cannot be read. A projector given gets the active
+    /// video's pictures.
     static osg::ref_ptr<MediaPlayer2::PlaylistNode> load(const QString& fileName, MediaItems::Kind kind,
                                                          const orvCore::TimeStamp& mediaStart,
                                                          orvCore::Clock& clock, orvCore::FileSearch& fileSearch,
-                                                         QString& error);
+                                                         QString& error, orvVis::ProjectorTexture* projector = nullptr);
 };

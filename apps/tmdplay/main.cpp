@@ -9,6 +9,7 @@
 #include "PlayerOptions.h"
 #include "ScenePictures.h"
 #include "SceneLoader.h"
+#include "Stage.h"
 #include "ScreenCapture.h"
 #include "ScreenshotPlan.h"
 #include "SyncReport.h"
@@ -27,6 +28,8 @@
 #include <cstdio>
 #include <deque>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -34,6 +37,21 @@ int fail(const QString& message)
 {
     std::fprintf(stderr, "tmdplay: %s\n", qPrintable(message));
     return 1;
+}
+
+/// The earliest first start of all the files: where "+seconds" times count from.
+orvCore::TimeStamp earliestStart(const PlayerOptions& options, const MediaItems& leadItems,
+                                 const orvCore::TimeStamp& mediaStart, orvCore::FileSearch& fileSearch)
+{
+    orvCore::TimeStamp origin = leadItems.firstStart();
+    bool found = !leadItems.isEmpty();
+    for (const QString& input : options.inputs.mid(1)) {
+        const MediaItems items = MediaItems::read(input, mediaStart, &fileSearch);
+        if (!items.isEmpty() && (!found || items.firstStart() < origin))
+            origin = items.firstStart();
+        found = found || !items.isEmpty();
+    }
+    return origin;
 }
 
 /// The clock as the options ask, at start; every change ticks the playlist bound to it.
@@ -67,9 +85,10 @@ int run(int argc, char** argv)
     // from its first frame.
     const orvCore::TimeStamp mediaStart(orvCore::currentYear(), orvCore::Seconds());
     MediaPlayer2::OsgFindDataFileSearch fileSearch;
-    const MediaItems::Kind kind = MediaItems::kindOf(options->input);
-    const MediaItems items = MediaItems::read(options->input, mediaStart, &fileSearch);
-    const orvCore::TimeStamp origin = items.firstStart();
+    const QString& lead = options->inputs.front();
+    const MediaItems::Kind kind = MediaItems::kindOf(lead);
+    const MediaItems items = MediaItems::read(lead, mediaStart, &fileSearch);
+    const orvCore::TimeStamp origin = earliestStart(*options, items, mediaStart, fileSearch);
     const std::optional<orvCore::TimeStamp> start =
         options->startTime.isEmpty() ? origin : MediaItems::resolveTime(options->startTime, origin);
     if (!start)
@@ -87,26 +106,51 @@ int run(int argc, char** argv)
     // The clock outlives everything bound to it.
     orvCore::SimulationClock clock;
     osg::ref_ptr<MediaPlayer2::PlaylistNode> node;
+    std::vector<osg::ref_ptr<MediaPlayer2::PlaylistNode>> others;
     std::unique_ptr<WindowedPlaylist> windowed;
+    std::optional<Stage> stage;
+    if (options->stage)
+        stage.emplace();
+    Hud hud(options->size.width(), options->size.height());
     if (options->windows) {
-        if (kind != MediaItems::Kind::Playlist)
-            return fail(QStringLiteral("--windows plays playlist files (.lst)"));
-        windowed = std::make_unique<WindowedPlaylist>(options->input, fileSearch, clock);
+        if (kind != MediaItems::Kind::Playlist || options->inputs.size() != 1)
+            return fail(QStringLiteral("--windows plays one playlist file (.lst)"));
+        windowed = std::make_unique<WindowedPlaylist>(lead, fileSearch, clock);
     } else {
-        node = SceneLoader::load(options->input, kind, mediaStart, clock, fileSearch, error);
+        node = SceneLoader::load(lead, kind, mediaStart, clock, fileSearch, error, stage ? stage->projector() : nullptr);
+        for (const QString& input : options->inputs.mid(1)) {
+            others.push_back(SceneLoader::load(input, MediaItems::kindOf(input), mediaStart, clock, fileSearch, error));
+            if (!others.back())
+                return fail(error);
+        }
         if (!node)
             return fail(error);
     }
 
-    Hud hud(options->size.width(), options->size.height());
     osg::ref_ptr<osg::Group> root = new osg::Group;
-    if (node)
+    if (stage) {
+        stage->place(node.get());
+        for (const osg::ref_ptr<MediaPlayer2::PlaylistNode>& other : others)
+            stage->place(other.get());
+        hud.addTimeline([&] {
+            Timeline::Windows windows = node->itemRanges();
+            for (const osg::ref_ptr<MediaPlayer2::PlaylistNode>& other : others) {
+                const Timeline::Windows ranges = other->itemRanges();
+                windows.insert(windows.end(), ranges.begin(), ranges.end());
+            }
+            return windows;
+        });
+        root->addChild(stage->root());
+    } else if (node) {
         root->addChild(node.get());
+    }
     root->addChild(hud.camera());
     osg::ref_ptr<osgViewer::Viewer> viewer = ViewerFactory::create(options->offscreen, options->size, root.get(),
-                                                                   node.get(), error);
+                                                                   stage ? nullptr : node.get(), error);
     if (!viewer)
         return fail(error);
+    if (stage)
+        stage->frame(*viewer);
     ClockControl control(clock);
     viewer->addEventHandler(new KeyboardHandler(control));
     osg::ref_ptr<ScreenCapture> capture = new ScreenCapture;
@@ -124,6 +168,8 @@ int run(int argc, char** argv)
     viewer = nullptr;
     root = nullptr;
     node = nullptr;
+    others.clear();
+    stage.reset();
     windowed.reset();
     return screenshots.isEmpty() ? 0 : fail(QStringLiteral("not every screenshot was taken"));
 }
