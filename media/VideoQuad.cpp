@@ -145,6 +145,11 @@ osg::Geometry* VideoQuad::makeGeometryForImage(osg::Image* image)
     geometry->addPrimitiveSet(new osg::DrawArrays(GL_TRIANGLE_FAN, 0, 4));
 
     osg::ref_ptr<osg::TextureRectangle> texture = new osg::TextureRectangle(image);
+    // The picture changes every frame: a viewer that optimises what it loads (osgviewer) must not
+    // let go of the image after the first upload, nor merge the quad with other geometry.
+    image->setDataVariance(osg::Object::DYNAMIC);
+    texture->setDataVariance(osg::Object::DYNAMIC);
+    geometry->setDataVariance(osg::Object::DYNAMIC);
     texture->setFilter(osg::Texture::MIN_FILTER, osg::Texture::LINEAR);
     texture->setFilter(osg::Texture::MAG_FILTER, osg::Texture::LINEAR);
     texture->setWrap(osg::Texture::WRAP_S, osg::Texture::CLAMP_TO_EDGE);

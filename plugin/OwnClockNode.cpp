@@ -30,7 +30,8 @@ private:
 }  // namespace
 
 OwnClockNode::OwnClockNode(PlaylistNode& playlist)
-    : playlist_(&playlist)
+    : osg::MatrixTransform(osg::Matrix::rotate(osg::PI_2, osg::X_AXIS))
+    , playlist_(&playlist)
 {
     addChild(&playlist);
     playlist.bindToClock(clock_);

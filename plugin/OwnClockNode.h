@@ -2,7 +2,7 @@
 
 #include "orvCore/SimulationClock.h"
 
-#include <osg/Group>
+#include <osg/MatrixTransform>
 #include <osg/ref_ptr>
 
 namespace MediaPlayer2 {
@@ -13,8 +13,9 @@ class PlaylistNode;
 /// the playlist node under a real-time clock of its own, which starts at the first item's start,
 /// loops over the items and advances at every update traversal. Such a host runs no Qt event loop
 /// either, so the update traversal also delivers the Qt events of the thread it runs on (the
-/// thread that read the file).
-class OwnClockNode : public osg::Group {
+/// thread that read the file). The pictures stand upright (Z up) facing -Y, where such viewers
+/// look from at first.
+class OwnClockNode : public osg::MatrixTransform {
 public:
     explicit OwnClockNode(PlaylistNode& playlist);
 
