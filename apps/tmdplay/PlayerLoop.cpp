@@ -1,6 +1,7 @@
 #include "PlayerLoop.h"
 
 #include "ClockControl.h"
+#include "FrameRecorder.h"
 #include "Hud.h"
 #include "MediaItems.h"
 #include "ScenePictures.h"
@@ -60,9 +61,12 @@ void PlayerLoop::run(const PlayerOptions& options)
         parts_.screenshots.beforeFrame(parts_.clock, now, parts_.pictures.version());
         recordSync_();
         parts_.hud.show(parts_.clock, std::string());
+        parts_.recorder.beforeFrame();
         parts_.viewer.frame();
         if (!startedAt)
             startedAt = orvCore::getSystemTime();
+        if (!parts_.recorder.afterFrame())
+            std::fprintf(stderr, "tmdplay: frame %d could not be recorded\n", parts_.recorder.written());
         const QString shot = parts_.screenshots.afterFrame(parts_.clock);
         if (!shot.isEmpty())
             printScreenshot_(shot);

@@ -10,6 +10,7 @@ namespace orvCore {
 class SimulationClock;
 }
 class ClockControl;
+class FrameRecorder;
 class Hud;
 class MediaItems;
 class ScenePictures;
@@ -29,6 +30,7 @@ public:
         const ScenePictures& pictures;
         const MediaItems& items;
         ScreenshotPlan& screenshots;
+        FrameRecorder& recorder;
         SyncReport& report;
     };
 

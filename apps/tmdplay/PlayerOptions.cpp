@@ -101,6 +101,7 @@ std::optional<PlayerOptions> parsePlayerOptions(const QStringList& arguments, QS
         {QStringLiteral("stamp-rate"), QStringLiteral("Frame rate of the frame stamps (default 25)."), QStringLiteral("fps")},
         {QStringLiteral("windows"), QStringLiteral("Play a playlist file in windows, as a windowed host.")},
         {QStringLiteral("stage"), QStringLiteral("Show even one file in the 3-D scene.")},
+        {QStringLiteral("record"), QStringLiteral("Write every frame drawn to this folder (frame-00001.jpg, ...)."), QStringLiteral("dir")},
         {QStringLiteral("keys"), QStringLiteral("Press keys by themselves: SECONDS:KEY[,...], e.g. 2:space,3:right."), QStringLiteral("script")},
     });
     if (!parser.parse(arguments)) {
@@ -129,6 +130,7 @@ std::optional<PlayerOptions> parsePlayerOptions(const QStringList& arguments, QS
     if (parser.isSet(QStringLiteral("screenshot-dir")))
         options.screenshotDir = parser.value(QStringLiteral("screenshot-dir"));
     options.syncReportPath = parser.value(QStringLiteral("sync-report"));
+    options.recordDir = parser.value(QStringLiteral("record"));
 
     if (!parsePositive(parser, QStringLiteral("scale"), options.scale))
         error = QStringLiteral("--scale needs a number above 0");

@@ -27,6 +27,7 @@ struct PlayerOptions {
     QSize size{1280, 720};
     QStringList screenshotTimes;  ///< time strings as for startTime
     QString screenshotDir = QStringLiteral("screenshots");
+    QString recordDir;  ///< empty: no frames recorded
     QString syncReportPath;  ///< empty: no per-frame report; the summary is printed anyway
     double stampRate = 25.0;  ///< frames per second of the frame stamp the sync report reads
     bool windows = false;

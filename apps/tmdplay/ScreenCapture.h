@@ -12,6 +12,8 @@ public:
     void request() { requested_ = true; }
     /// The picture read back since the last take, or a null image; clears it.
     QImage take();
+    /// The picture read back last, left for take.
+    const QImage& captured() const { return captured_; }
 
     void operator()(osg::RenderInfo& renderInfo) const override;
 

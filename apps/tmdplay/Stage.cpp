@@ -17,7 +17,7 @@ namespace {
 constexpr double kItemWidth = 4.0;
 constexpr double kItemLift = 0.3;
 // The items stand on an arc around a point in front of them, this far away, this far apart.
-constexpr double kArcRadius = 12.0;
+constexpr double kArcRadius = 20.0;
 constexpr double kItemSpacing = kItemWidth + 0.6;
 // The ground grid: its half size and the distance between its lines.
 constexpr int kGridHalfSize = 20;
@@ -28,8 +28,8 @@ const osg::Vec3d kProjectorTarget(0.0, -4.0, 0.0);
 constexpr double kProjectorFieldOfViewDegrees = 28.0;
 constexpr double kProjectorAspect = 16.0 / 9.0;
 // Where the camera starts, and the point it orbits.
-const osg::Vec3d kHomeEye(0.0, -21.0, 8.0);
-const osg::Vec3d kHomeCentre(0.0, -1.0, 1.5);
+const osg::Vec3d kHomeEye(0.0, -26.0, 9.0);
+const osg::Vec3d kHomeCentre(0.0, -2.0, 1.5);
 // The cast picture lies this little above the ground, so that the grid does not show through it.
 constexpr double kProjectionLift = 0.05;
 // What the projector's picture is multiplied with, and the patch's colour while it has none.
@@ -54,6 +54,43 @@ osg::Vec3d groundPoint(const osg::Matrixd& inverseViewProjection, double x, doub
     return near + (far - near) * along;
 }
 
+/// Keeps an item standing in its place at its width, however large its pictures are: an image's
+/// quad takes the picture's size only once it has loaded.
+class StandUpright : public osg::NodeCallback {
+public:
+    explicit StandUpright(double angle) : angle_(angle) {}
+
+    void operator()(osg::Node* node, osg::NodeVisitor* visitor) override
+    {
+        auto* stand = static_cast<osg::MatrixTransform*>(node);
+        osg::ComputeBoundsVisitor bounds;
+        for (unsigned int child = 0; child < stand->getNumChildren(); ++child)
+            stand->getChild(child)->accept(bounds);
+        const osg::BoundingBox& box = bounds.getBoundingBox();
+        if (box.valid() && (box._min != fitted_._min || box._max != fitted_._max)) {
+            fitted_ = box;
+            stand->setMatrix(fit(box));
+        }
+        traverse(node, visitor);
+    }
+
+private:
+    osg::Matrixd fit(const osg::BoundingBox& box) const
+    {
+        const double scale = kItemWidth / std::max(double(box.xMax() - box.xMin()), 1.0);
+        const double halfHeight = (box.yMax() - box.yMin()) * scale / 2.0;
+        const osg::Vec3d arcCentre(0.0, -kArcRadius, 0.0);
+        // Pictures facing +Z in their own plane stand up facing -Y, then turn towards the arc's centre.
+        return osg::Matrixd::translate(-osg::Vec3d(box.center())) * osg::Matrixd::scale(scale, scale, scale)
+            * osg::Matrixd::rotate(osg::PI_2, osg::X_AXIS) * osg::Matrixd::translate(0.0, 0.0, halfHeight + kItemLift)
+            * osg::Matrixd::rotate(-angle_, osg::Z_AXIS)
+            * osg::Matrixd::translate(arcCentre + osg::Vec3d(std::sin(angle_), std::cos(angle_), 0.0) * kArcRadius);
+    }
+
+    double angle_;
+    osg::BoundingBox fitted_;
+};
+
 }  // namespace
 
 Stage::Stage()
@@ -69,24 +106,11 @@ Stage::Stage()
 
 void Stage::place(osg::Node* node)
 {
-    osg::ComputeBoundsVisitor bounds;
-    node->accept(bounds);
-    const osg::BoundingBox& box = bounds.getBoundingBox();
-    const double width = box.valid() ? std::max(double(box.xMax() - box.xMin()), 1.0) : 1.0;
-    const double scale = kItemWidth / width;
-    const double halfHeight = box.valid() ? (box.yMax() - box.yMin()) * scale / 2.0 : 0.0;
     // Places from the middle outwards: 0, right, left, further right...
     const int side = (placed_ + 1) / 2 * (placed_ % 2 ? 1 : -1);
     ++placed_;
-    const double angle = side * kItemSpacing / kArcRadius;
-    const osg::Vec3d centre = box.valid() ? osg::Vec3d(box.center()) : osg::Vec3d();
-    const osg::Vec3d arcCentre(0.0, -kArcRadius, 0.0);
-    // Pictures facing +Z in their own plane stand up facing -Y, then turn towards the arc's centre.
-    osg::ref_ptr<osg::MatrixTransform> stand = new osg::MatrixTransform(
-        osg::Matrixd::translate(-centre) * osg::Matrixd::scale(scale, scale, scale)
-        * osg::Matrixd::rotate(osg::PI_2, osg::X_AXIS) * osg::Matrixd::translate(0.0, 0.0, halfHeight + kItemLift)
-        * osg::Matrixd::rotate(-angle, osg::Z_AXIS)
-        * osg::Matrixd::translate(arcCentre + osg::Vec3d(std::sin(angle), std::cos(angle), 0.0) * kArcRadius));
+    osg::ref_ptr<osg::MatrixTransform> stand = new osg::MatrixTransform;
+    stand->setUpdateCallback(new StandUpright(side * kItemSpacing / kArcRadius));
     stand->addChild(node);
     items_->addChild(stand.get());
 }

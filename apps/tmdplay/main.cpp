@@ -2,6 +2,7 @@
 // simulation clock, reads its argument into a playlist node (or a windowed playlist) bound to the
 // clock, and plays it from one loop on one thread; see --help.
 #include "ClockControl.h"
+#include "FrameRecorder.h"
 #include "Hud.h"
 #include "KeyboardHandler.h"
 #include "MediaItems.h"
@@ -158,9 +159,12 @@ int run(int argc, char** argv)
 
     const ScenePictures pictures(node.get());
     ScreenshotPlan screenshots(std::move(shotTimes), QDir(options->screenshotDir), origin, *capture);
+    if (!options->recordDir.isEmpty() && !QDir().mkpath(options->recordDir))
+        return fail(QStringLiteral("cannot make the folder %1").arg(options->recordDir));
+    FrameRecorder recorder(options->recordDir, *capture);
     SyncReport report(options->syncReportPath, options->stampRate);
     startClock(clock, *options, *start);
-    PlayerLoop({*viewer, clock, control, hud, pictures, items, screenshots, report}, origin).run(*options);
+    PlayerLoop({*viewer, clock, control, hud, pictures, items, screenshots, recorder, report}, origin).run(*options);
 
     std::printf("%s", qPrintable(report.summary()));
     // The scene goes before the clock and the Qt application: the node unbinds from the clock
