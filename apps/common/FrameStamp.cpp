@@ -16,6 +16,7 @@ int cellCentre(int cell, int extent)
 {
     return static_cast<int>((cell + 0.5) * extent / FrameStamp::kCells);
 }
+
 }  // namespace
 
 int FrameStamp::decode(const std::array<int, kCells>& cellBrightness)
@@ -54,9 +55,20 @@ int FrameStamp::read(const QImage& image, const QRect& picture)
 {
     if (picture.isEmpty() || !image.rect().contains(picture))
         return -1;
-    const int row = picture.bottom() - static_cast<int>(kRowFromBottom * picture.height());
+    return read(image, [&](double across, double up) {
+        return QPointF(picture.left() + across * picture.width(), picture.bottom() - up * picture.height());
+    });
+}
+
+int FrameStamp::read(const QImage& image, const std::function<QPointF(double across, double up)>& toScreen)
+{
     std::array<int, kCells> brightness{};
-    for (int cell = 0; cell < kCells; ++cell)
-        brightness[cell] = qGray(image.pixel(picture.left() + cellCentre(cell, picture.width()), row));
+    for (int cell = 0; cell < kCells; ++cell) {
+        const QPointF at = toScreen((cell + 0.5) / kCells, kRowFromBottom);
+        const QPoint pixel(static_cast<int>(at.x()), static_cast<int>(at.y()));
+        if (!image.rect().contains(pixel))
+            return -1;
+        brightness[cell] = qGray(image.pixel(pixel));
+    }
     return decode(brightness);
 }

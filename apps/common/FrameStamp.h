@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QImage>
+#include <QPointF>
 #include <QRect>
 
 #include <array>
+#include <functional>
 
 namespace osg {
 class Image;
@@ -24,4 +26,7 @@ public:
     static int read(const osg::Image& picture);
     /// From the part of an image that shows the picture: a screenshot, or a whole grey picture.
     static int read(const QImage& image, const QRect& picture);
+    /// From a screenshot that shows the picture in perspective: toScreen gives the pixel where a point
+    /// of the picture lands, the point given across (0 left to 1 right) and up (0 bottom to 1 top).
+    static int read(const QImage& image, const std::function<QPointF(double across, double up)>& toScreen);
 };

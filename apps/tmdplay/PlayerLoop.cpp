@@ -5,6 +5,7 @@
 #include "Hud.h"
 #include "MediaItems.h"
 #include "ScenePictures.h"
+#include "StagePictures.h"
 #include "ScreenshotPlan.h"
 #include "SyncReport.h"
 
@@ -115,8 +116,14 @@ void PlayerLoop::printScreenshot_(const QString& fileName)
 {
     const osg::Image* picture = parts_.pictures.shownPicture();
     const int frame = picture ? FrameStamp::read(*picture) : -1;
-    std::printf("screenshot %s: clock %+.3f s, %s, picture frame %s\n", qPrintable(fileName),
+    QString onScreen;
+    if (!parts_.stagePictures.isEmpty()) {
+        onScreen = QStringLiteral(", items on screen:");
+        for (const int item : parts_.stagePictures.framesIn(QImage(fileName)))
+            onScreen += item < 0 ? QStringLiteral(" -") : QStringLiteral(" %1").arg(item);
+    }
+    std::printf("screenshot %s: clock %+.3f s, %s, picture frame %s%s\n", qPrintable(fileName),
                 (parts_.clock.currentTime() - origin_).toDouble(), stateOf(parts_.clock),
-                frame < 0 ? "-" : qPrintable(QString::number(frame)));
+                frame < 0 ? "-" : qPrintable(QString::number(frame)), qPrintable(onScreen));
     std::fflush(stdout);
 }

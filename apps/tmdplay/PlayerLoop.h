@@ -15,6 +15,7 @@ class Hud;
 class MediaItems;
 class ScenePictures;
 class ScreenshotPlan;
+class StagePictures;
 class SyncReport;
 
 /// The host's one loop on one thread: advance the clock (which drives the playlist through its
@@ -28,6 +29,7 @@ public:
         ClockControl& control;
         Hud& hud;
         const ScenePictures& pictures;
+        const StagePictures& stagePictures;  ///< empty unless the items stand in the 3-D scene
         const MediaItems& items;
         ScreenshotPlan& screenshots;
         FrameRecorder& recorder;

@@ -19,10 +19,15 @@ int ScenePictures::shownChild() const
     return -1;
 }
 
-const osg::Image* ScenePictures::shownPicture() const
+const MediaPlayer2::VideoQuad* ScenePictures::shownQuad() const
 {
     const int index = shownChild();
-    const MediaPlayer2::VideoQuad* quad = index < 0 ? nullptr : quadOf_(node_->getChild(index));
+    return index < 0 ? nullptr : quadOf_(node_->getChild(index));
+}
+
+const osg::Image* ScenePictures::shownPicture() const
+{
+    const MediaPlayer2::VideoQuad* quad = shownQuad();
     return quad ? quad->image() : nullptr;
 }
 

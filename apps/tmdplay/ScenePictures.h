@@ -18,6 +18,8 @@ public:
     /// The index of the child on screen, -1 when none: the last child that is on, as the node
     /// switches on the latest-starting active item.
     int shownChild() const;
+    /// The quad of that child; null for none.
+    const MediaPlayer2::VideoQuad* shownQuad() const;
     /// The picture of that child; null for none.
     const osg::Image* shownPicture() const;
     /// Changes whenever a media file writes a new picture into any quad of the node.

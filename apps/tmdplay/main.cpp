@@ -11,6 +11,7 @@
 #include "ScenePictures.h"
 #include "SceneLoader.h"
 #include "Stage.h"
+#include "StagePictures.h"
 #include "ScreenCapture.h"
 #include "ScreenshotPlan.h"
 #include "SyncReport.h"
@@ -158,13 +159,19 @@ int run(int argc, char** argv)
     viewer->getCamera()->setFinalDrawCallback(capture.get());
 
     const ScenePictures pictures(node.get());
+    StagePictures stagePictures(viewer->getCamera());
+    if (stage) {
+        stagePictures.add(node.get());
+        for (const osg::ref_ptr<MediaPlayer2::PlaylistNode>& other : others)
+            stagePictures.add(other.get());
+    }
     ScreenshotPlan screenshots(std::move(shotTimes), QDir(options->screenshotDir), origin, *capture);
     if (!options->recordDir.isEmpty() && !QDir().mkpath(options->recordDir))
         return fail(QStringLiteral("cannot make the folder %1").arg(options->recordDir));
     FrameRecorder recorder(options->recordDir, *capture);
     SyncReport report(options->syncReportPath, options->stampRate);
     startClock(clock, *options, *start);
-    PlayerLoop({*viewer, clock, control, hud, pictures, items, screenshots, recorder, report}, origin).run(*options);
+    PlayerLoop({*viewer, clock, control, hud, pictures, stagePictures, items, screenshots, recorder, report}, origin).run(*options);
 
     std::printf("%s", qPrintable(report.summary()));
     // The scene goes before the clock and the Qt application: the node unbinds from the clock

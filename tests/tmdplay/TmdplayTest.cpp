@@ -36,14 +36,14 @@ QRect pictureIn(const QImage& shot)
     return picture;
 }
 
-TmdplayRun tmdplay(const QStringList& arguments, const QString& shots)
+TmdplayRun tmdplay(const QStringList& arguments, const QString& shots, const QString& size = QStringLiteral("320x192"))
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("OSG_LIBRARY_PATH"));
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral(TMDPLAY_EXECUTABLE), arguments + QStringList{"--offscreen", "--size", "320x192", "--screenshot-dir", shots});
+    process.start(QStringLiteral(TMDPLAY_EXECUTABLE), arguments + QStringList{"--offscreen", "--size", size, "--screenshot-dir", shots});
     TmdplayRun run;
     if (!process.waitForFinished(120000))
         process.kill();
@@ -78,4 +78,30 @@ TEST(Tmdplay, AStoppedClockShowsThePictureOfItsTimeThroughThePluginAndTheNodesOw
     run = tmdplay({QString::fromStdString(files.path("missing.tmd"))}, QString::fromStdString(files.path("none")));
     EXPECT_NE(run.exitCode, 0);
     EXPECT_TRUE(run.output.contains("not read by the osgdb_tmd plugin")) << qPrintable(run.output);
+}
+
+TEST(Tmdplay, InTheThreeDSceneEveryItemShowsThePictureOfItsTimeOnScreen)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "tmdplay draws through an X display (scripts/test starts Xvfb)";
+    testsupport::TextFiles files;
+    // Three clips starting 0, 0.5 and 1 s into the scene; the first is also cast onto the ground.
+    const std::vector<std::pair<std::string, double>> clips = {{"h264_aac.mp4", 0.0}, {"mjpeg.mov", 0.5}, {"vp9_opus.webm", 1.0}};
+    QStringList arguments;
+    for (const auto& [media, start] : clips)
+        arguments << QString::fromStdString(files.write(media + ".tmd", "MediaFileName \"" + TestMedia::path(media) +
+                                                                            "\"\nMediaStartTime " + std::to_string(100 + start) + "\n"));
+    // Between frame times, as the clips may start a few milliseconds late (Opus priming).
+    const std::vector<double> times = {1.63, 1.22, 1.91};
+    arguments << "--stopped" << "--screenshot" << "+1.63,+1.22,+1.91";
+    const TmdplayRun run = tmdplay(arguments, QString::fromStdString(files.path("stage")), QStringLiteral("960x540"));
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.output);
+    const QStringList lines = run.output.split('\n').filter("items on screen:");
+    ASSERT_EQ(lines.size(), int(times.size())) << qPrintable(run.output);
+    for (std::size_t shot = 0; shot < times.size(); ++shot) {
+        QStringList expected;
+        for (const auto& [media, start] : clips)
+            expected << QString::number(TestMedia::frameAt(times[shot] - start));
+        EXPECT_EQ(lines[int(shot)].section("items on screen: ", 1), expected.join(' ')) << times[shot];
+    }
 }
