@@ -13,14 +13,21 @@ inline double cpuSeconds(clockid_t clock = CLOCK_PROCESS_CPUTIME_ID)
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-/// The process's peak resident memory so far (VmHWM), in KiB; 0 where /proc is not there.
-inline long peakResidentKiB()
+/// A size in KiB from the process's status (/proc/self/status), e.g. "VmHWM"; 0 where it is not there.
+inline long statusKiB(const QByteArray& field)
 {
     QFile status("/proc/self/status");
     if (!status.open(QIODevice::ReadOnly))
         return 0;
+    const QByteArray key = field + ':';
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').front().toLong();
     return 0;
+}
+
+/// The process's peak resident memory so far, in KiB.
+inline long peakResidentKiB()
+{
+    return statusKiB("VmHWM");
 }
