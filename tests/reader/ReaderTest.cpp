@@ -298,8 +298,8 @@ TEST_F(Reader, WithTheOwnClockWordTheNodePlaysByItsUpdateTraversalAlone)
     EXPECT_LE(shown.back(), TestMedia::frameAt(1.6));
 
     // The word does not stand in for a host's clock options, nor does another word.
-    EXPECT_EQ(osgDB::readRefNodeFile(tmd("other.tmd", TestMedia::path("h264_aac.mp4"), 100),
-                                     new osgDB::Options("ownClocks")),
+    const osg::ref_ptr<osgDB::Options> otherWord = new osgDB::Options("ownClocks");
+    EXPECT_EQ(osgDB::readRefNodeFile(tmd("other.tmd", TestMedia::path("h264_aac.mp4"), 100), otherWord.get()),
               nullptr);
     const osg::ref_ptr<osgDB::Options> hostClock = new orvVis::ClockOptions(&clock);
     hostClock->setOptionString("ownClock");
