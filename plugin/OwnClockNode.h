@@ -19,8 +19,6 @@ class OwnClockNode : public osg::MatrixTransform {
 public:
     explicit OwnClockNode(PlaylistNode& playlist);
 
-    orvCore::SimulationClock& clock() { return clock_; }
-
 protected:
     /// Unbinds the playlist node, which may outlive this one, from the clock that goes with it.
     ~OwnClockNode() override;

@@ -16,7 +16,6 @@ int cellCentre(int cell, int extent)
 {
     return static_cast<int>((cell + 0.5) * extent / FrameStamp::kCells);
 }
-
 }  // namespace
 
 int FrameStamp::decode(const std::array<int, kCells>& cellBrightness)

@@ -129,15 +129,21 @@ int run(int argc, char** argv)
             return fail(error);
     }
 
+    // The nodes that stand in the 3-D scene, the lead first.
+    std::vector<MediaPlayer2::PlaylistNode*> staged;
+    if (stage && node) {
+        staged.push_back(node.get());
+        for (const osg::ref_ptr<MediaPlayer2::PlaylistNode>& other : others)
+            staged.push_back(other.get());
+    }
     osg::ref_ptr<osg::Group> root = new osg::Group;
     if (stage) {
-        stage->place(node.get());
-        for (const osg::ref_ptr<MediaPlayer2::PlaylistNode>& other : others)
-            stage->place(other.get());
+        for (MediaPlayer2::PlaylistNode* placed : staged)
+            stage->place(placed);
         hud.addTimeline([&] {
-            Timeline::Windows windows = node->itemRanges();
-            for (const osg::ref_ptr<MediaPlayer2::PlaylistNode>& other : others) {
-                const Timeline::Windows ranges = other->itemRanges();
+            Timeline::Windows windows;
+            for (const MediaPlayer2::PlaylistNode* placed : staged) {
+                const Timeline::Windows ranges = placed->itemRanges();
                 windows.insert(windows.end(), ranges.begin(), ranges.end());
             }
             return windows;
@@ -160,11 +166,8 @@ int run(int argc, char** argv)
 
     const ScenePictures pictures(node.get());
     StagePictures stagePictures(viewer->getCamera());
-    if (stage) {
-        stagePictures.add(node.get());
-        for (const osg::ref_ptr<MediaPlayer2::PlaylistNode>& other : others)
-            stagePictures.add(other.get());
-    }
+    for (MediaPlayer2::PlaylistNode* placed : staged)
+        stagePictures.add(placed);
     ScreenshotPlan screenshots(std::move(shotTimes), QDir(options->screenshotDir), origin, *capture);
     if (!options->recordDir.isEmpty() && !QDir().mkpath(options->recordDir))
         return fail(QStringLiteral("cannot make the folder %1").arg(options->recordDir));
