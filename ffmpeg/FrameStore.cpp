@@ -18,10 +18,11 @@ constexpr double kStartTime = kTimeTolerance;
 // Decoding on from where the run stands beats a seek when the wanted time lies at most this far
 // ahead: within the group of pictures, or a few frames into the next.
 constexpr double kDecodeOnSeconds = 1.0;
-// Moving forwards, the frames decoded ahead of the clock at rate 1: the next one is ready when it is
-// due, and every further one would be a picture of memory per video. At higher rates as many more
-// as the clock passes in the same time, up to FrameStore::kMostFramesAhead.
-constexpr int kLookaheadFrames = 1;
+// Moving forwards, the next frame is decoded ahead of the clock, so that it is ready when it is due;
+// at higher rates the frames the clock passes until the pipeline next asks (FrameStore::
+// kShowIntervalMs), up to FrameStore::kMostFramesAhead. Every further one would be a picture of
+// memory per video.
+constexpr double kShowIntervalSeconds = FrameStore::kShowIntervalMs / 1000.0;
 // Moving backwards, the stretch before the held frames is decoded once the clock comes this close
 // to their start, times one plus the speed: decoding a group of pictures takes a fraction of that.
 constexpr double kReverseLeadSeconds = 0.5;
@@ -189,8 +190,8 @@ std::optional<double> FrameStore::horizon_()
     }
     if (velocity_ > 0.0) {
         const Frames::iterator end = stretchEnd_(picture);
-        const double framesAhead = std::min(kLookaheadFrames * std::max(1.0, velocity_), double(kMostFramesAhead));
-        const double ahead = t + framesAhead * codecContext_.frameDuration();
+        const double frame = codecContext_.frameDuration();
+        const double ahead = t + std::clamp(velocity_ * kShowIntervalSeconds, frame, kMostFramesAhead * frame);
         if (end->first >= ahead || std::isinf(end->second.nextTime.value_or(0.0)))
             return std::nullopt;
         // Ahead of the clock by the run that continues the frames on screen, or that comes up to

@@ -68,6 +68,10 @@ public:
     // Moving forwards no more pictures than this are decoded ahead of the clock, at any rate: the
     // decoder works as pictures are consumed, so memory does not grow as the clock slows down.
     static constexpr int kMostFramesAhead = 8;
+    // How often the pipeline asks for the picture of the clock's time (shorter than a frame of
+    // 60 fps video, so every picture is shown on time): what is decoded ahead is what the clock
+    // passes until the next asking.
+    static constexpr int kShowIntervalMs = 16;
 
     qint64 heldBytes() const { return heldBytes_; }
     // May be read from any thread.

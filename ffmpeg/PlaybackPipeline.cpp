@@ -35,8 +35,6 @@ namespace {
 // Keeps the source this far ahead of the clock: enough to ride out a slow disk or a burst of
 // large packets, little enough to hold few decoded frames.
 constexpr int READ_INTERVAL_MS = 25;
-// Shorter than a frame of 60 fps video, so every picture is released on time.
-constexpr int FRAME_INTERVAL_MS = 16;
 // What the sound output plays; audio for other rates is resampled so that it plays at this one.
 constexpr int DEVICE_SAMPLE_RATE = 44100;
 // How far audio may drift from the clock before the sink moves its read position.
@@ -83,7 +81,7 @@ PlaybackPipeline::PlaybackPipeline(QObject* parent)
     readDataTimer_->setInterval(READ_INTERVAL_MS);
     connect(readDataTimer_, &QTimer::timeout, this, &PlaybackPipeline::readMoreData_);
     frameTimer_->setTimerType(Qt::PreciseTimer);
-    frameTimer_->setInterval(FRAME_INTERVAL_MS);
+    frameTimer_->setInterval(FrameStore::kShowIntervalMs);
     connect(frameTimer_, &QTimer::timeout, this, &PlaybackPipeline::pushNextVideoFrame_);
 
     // Stopped: the clock stands still until play.
@@ -587,9 +585,9 @@ void PlaybackPipeline::readMoreData_()
     // Backwards the frame store asks the source for what it needs.
     if (playbackRate_ < 0.0)
         return;
-    // Compressed packets for bufferDuration_ of media, or of play when faster: slowing the clock down
-    // does not make the source read further ahead. Pictures are decoded from them on demand.
-    const double target = clock_->now() + bufferDuration_ * std::max(1.0, playbackRate_);
+    // Compressed packets for bufferDuration_ of media at any rate: neither a slow nor a fast clock
+    // makes the source hold more. Pictures are decoded from them on demand.
+    const double target = clock_->now() + bufferDuration_;
     QMetaObject::invokeMethod(source_, "readForward", Qt::AutoConnection, Q_ARG(double, target));
 }
 
