@@ -59,13 +59,15 @@ Frame* ConvertPixelFormatFilter::createFrame() const
 
 void ConvertPixelFormatFilter::convert(std::shared_ptr<FFmpeg::Frame> frame)
 {
-    convert(std::move(frame), std::shared_ptr<Frame>(createFrame()));
+    convert(std::move(frame), nullptr);
 }
 
 void ConvertPixelFormatFilter::convert(std::shared_ptr<FFmpeg::Frame> inputFrame,
                                        std::shared_ptr<FFmpeg::Frame> outputFrame)
 {
-    if (!inputFrame || !outputFrame || !hasOutputBuffer_(*outputFrame) || !prepareScalerFor_(*inputFrame))
+    if (!outputFrame || !hasOutputBuffer_(*outputFrame))
+        outputFrame.reset(createFrame());
+    if (!inputFrame || !hasOutputBuffer_(*outputFrame) || !prepareScalerFor_(*inputFrame))
         return;
 
     const AVFrame* input = inputFrame->avFrame();

@@ -40,6 +40,8 @@ signals:
 
 public slots:
     void convert(std::shared_ptr<FFmpeg::Frame> frame);
+    // Writes over the output frame, which no one else may hold, when it has a buffer of the output
+    // format and size; otherwise takes one from the pool, as above.
     void convert(std::shared_ptr<FFmpeg::Frame> inputFrame, std::shared_ptr<FFmpeg::Frame> outputFrame);
 
 private:

@@ -289,8 +289,13 @@ void PlaybackPipeline::createVideoChain_()
     connect(frameStore_, &FrameStore::readWanted, source_, &FormatContextSource::readThrough);
     // Queued: the store asks while the source may be emitting to it.
     connect(frameStore_, &FrameStore::seekWanted, source_, &FormatContextSource::seek, Qt::QueuedConnection);
+    // The owning thread would only ever see the newer picture: the one it has not taken yet gives
+    // its buffer for it. The converter is the lambda's own: the owning thread lets go of its pointer
+    // while the decoder thread winds down.
     connect(frameStore_, &FrameStore::pictureReady, pixelConverter_,
-            qOverload<std::shared_ptr<Frame>>(&ConvertPixelFormatFilter::convert));
+            [this, converter = pixelConverter_](std::shared_ptr<Frame> picture) {
+                converter->convert(std::move(picture), takeOfferedPicture_());
+            });
     connect(pixelConverter_, &ConvertPixelFormatFilter::convertedFrameReady, this, &PlaybackPipeline::offerPicture_,
             Qt::DirectConnection);
     connect(this, &PlaybackPipeline::videoFrameReady, imageFilter_, &ToQImageFilter::createImage);

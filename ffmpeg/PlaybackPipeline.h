@@ -161,7 +161,8 @@ private:
     void showPicture_(double mediaTime);
     // From the decoder thread: the newest converted picture waits in one slot for the owning thread,
     // which takes it when it comes to it. An owning thread that falls behind finds the newest picture
-    // there, not a queue of pictures it has no time for (each a few megabytes).
+    // there, not a queue of pictures it has no time for (each a few megabytes), and a picture still
+    // waiting there is converted over: the converter's pool holds two pictures, not three.
     void offerPicture_(std::shared_ptr<Frame> frame);
     std::shared_ptr<Frame> takeOfferedPicture_();
     void deliverOfferedPicture_();
