@@ -289,9 +289,8 @@ void PlaybackPipeline::createVideoChain_()
     connect(frameStore_, &FrameStore::readWanted, source_, &FormatContextSource::readThrough);
     // Queued: the store asks while the source may be emitting to it.
     connect(frameStore_, &FrameStore::seekWanted, source_, &FormatContextSource::seek, Qt::QueuedConnection);
-    // The owning thread would only ever see the newer picture: the one it has not taken yet gives
-    // its buffer for it. The converter is the lambda's own: the owning thread lets go of its pointer
-    // while the decoder thread winds down.
+    // A picture the owning thread has not taken yet is converted over (offerPicture_). The converter
+    // is captured: the owning thread lets go of its pointer while the decoder thread winds down.
     connect(frameStore_, &FrameStore::pictureReady, pixelConverter_,
             [this, converter = pixelConverter_](std::shared_ptr<Frame> picture) {
                 converter->convert(std::move(picture), takeOfferedPicture_());
