@@ -85,6 +85,8 @@ double FormatContextSource::readNextPacket_()
 
 void FormatContextSource::emitPacket_(std::shared_ptr<FFmpeg::Packet> packet)
 {
+    if (const double time = packetDtsTime_(*packet); time >= 0.0)
+        readTime_ = time;
     const int streamId = packet->streamId();
     if (streamId == audioStreamId_)
         emit audioPacketReady(streamId, packet);

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -17,8 +18,8 @@ class FormatContext;
 // ahead, and routes those of the best video and the best audio stream to the decoders. Carries out
 // seeks, announcing their start and end to the later stages.
 //
-// Lives in one thread (the decoder thread when the pipeline is threaded); only seek() may be called
-// from elsewhere.
+// Lives in one thread (the decoder thread when the pipeline is threaded); only seek() and readTime()
+// may be called from elsewhere.
 class FormatContextSource : public QObject
 {
     Q_OBJECT
@@ -29,6 +30,9 @@ public:
 
     // Thread-safe request; a later request replaces a target that has not been reached yet.
     void seek(double mediaTime);
+    // How far the source has read: the media time of the latest packet passed on, kept at the end of
+    // the file; -1 before the first.
+    double readTime() const { return readTime_; }
 
 signals:
     void videoPacketReady(int streamId, std::shared_ptr<FFmpeg::Packet> packet);
@@ -63,6 +67,7 @@ private:
     QTimer* readTimer_;
     double readToTime_;
     bool readsUntimed_ = false;
+    std::atomic<double> readTime_{-1.0};  // written by the source's thread, read by any
 
     // Shared with the threads that request seeks, guarded by seekMutex_.
     // A standard mutex, which ThreadSanitizer sees, unlike Qt's futex-based one.

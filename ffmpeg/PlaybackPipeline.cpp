@@ -184,6 +184,11 @@ int PlaybackPipeline::heldPictures() const
     return frameStore_ ? frameStore_->heldFrames() : 0;
 }
 
+double PlaybackPipeline::readTime() const
+{
+    return source_ ? source_->readTime() : -1.0;
+}
+
 PlaybackPipeline::LoadError PlaybackPipeline::loadFile(QString filename, bool videoOnly)
 {
     lastLoadError_ = loadFile_(filename, videoOnly);

@@ -102,6 +102,8 @@ public:
     qint64 frameMemoryBudget() const;
     // Decoded pictures the frame store holds now.
     int heldPictures() const;
+    // Media time of the latest packet read from the file; -1 before the first.
+    double readTime() const;
 
 signals:
     void videoFrameReady(std::shared_ptr<FFmpeg::Frame> frame);

@@ -111,11 +111,14 @@ TEST_P(Pipeline, PicturesFollowTheClockThroughSeeksPausesRatesAndTheEnd)
         first = run.shown.size();
         const double slowerFrom = pipeline.mediaTime();
         int mostHeld = 0;
+        double furthestRead = 0.0;
         ASSERT_TRUE(TestMedia::waitUntil([&] {
             mostHeld = std::max(mostHeld, pipeline.heldPictures());
+            furthestRead = std::max(furthestRead, pipeline.readTime() - pipeline.mediaTime());
             return pipeline.mediaTime() >= slowerFrom + 0.1;
         }));
         EXPECT_LE(mostHeld, 4) << "the picture, the next one, and two on their way";
+        EXPECT_LE(furthestRead, 2.0) << "a second of packets, and what the frame store asks beyond";
         expectInStepWithClock(run, first);
 
         // The end: reported once, with the last picture shown, however the decoder reorders.
