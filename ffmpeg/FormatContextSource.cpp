@@ -78,20 +78,21 @@ double FormatContextSource::readNextPacket_()
         emit endOfFileReached();
         return -1.0;
     }
-    emitPacket_(packet);
-    lastReadTime_ = packetDtsTime_(*packet);
+    lastReadTime_ = emitPacket_(packet);
     return lastReadTime_;
 }
 
-void FormatContextSource::emitPacket_(std::shared_ptr<FFmpeg::Packet> packet)
+double FormatContextSource::emitPacket_(std::shared_ptr<FFmpeg::Packet> packet)
 {
-    if (const double time = packetDtsTime_(*packet); time >= 0.0)
+    const double time = packetDtsTime_(*packet);
+    if (time >= 0.0)
         readTime_ = time;
     const int streamId = packet->streamId();
     if (streamId == audioStreamId_)
         emit audioPacketReady(streamId, packet);
     else if (streamId == videoStreamId_)
         emit videoPacketReady(streamId, packet);
+    return time;
 }
 
 double FormatContextSource::packetDtsTime_(const FFmpeg::Packet& packet) const

@@ -55,7 +55,8 @@ private slots:
 private:
     void pickBestStreams_();
     double readNextPacket_();
-    void emitPacket_(std::shared_ptr<FFmpeg::Packet> packet);
+    // Passes the packet on; returns its decoding time in seconds, -1 when it has none.
+    double emitPacket_(std::shared_ptr<FFmpeg::Packet> packet);
     double packetDtsTime_(const FFmpeg::Packet& packet) const;
 
     // Owned by the source's thread.
